@@ -1,0 +1,39 @@
+# Helpers shared by every CMakeLists of the project.
+
+# Warnings are errors everywhere, natively and with MinGW (same GCC flags).
+function(velmora_enable_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+# Each subsystem folder registers its sources here; src/CMakeLists.txt builds
+# the static core, the C++ shared library and the C shared library from them.
+function(velmora_core_sources)
+    foreach(source IN LISTS ARGN)
+        get_filename_component(absolute "${source}" ABSOLUTE)
+        set_property(GLOBAL APPEND PROPERTY VELMORA_CORE_SOURCES "${absolute}")
+    endforeach()
+endfunction()
+
+# Sources compiled only into the shared libraries (never into tests), such as
+# the Windows DLL entry point.
+function(velmora_dll_sources)
+    foreach(source IN LISTS ARGN)
+        get_filename_component(absolute "${source}" ABSOLUTE)
+        set_property(GLOBAL APPEND PROPERTY VELMORA_DLL_SOURCES "${absolute}")
+    endforeach()
+endfunction()
+
+# One GoogleTest executable per test folder, run as one CTest test (natively,
+# or under Wine through CMAKE_CROSSCOMPILING_EMULATOR when cross-building).
+#   velmora_add_test(NAME formats_tests SOURCES a.cpp b.cpp LIBS ... [LABELS ...])
+function(velmora_add_test)
+    cmake_parse_arguments(ARG "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+    add_executable(${ARG_NAME} ${ARG_SOURCES})
+    velmora_enable_warnings(${ARG_NAME})
+    target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+    add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME} --gtest_brief=1)
+    set_tests_properties(${ARG_NAME} PROPERTIES TIMEOUT 600)
+    if(ARG_LABELS)
+        set_tests_properties(${ARG_NAME} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+endfunction()

@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the native debug suite, the address and
+# undefined-behaviour sanitizers, the thread sanitizer (concurrency tests),
+# the Windows build under Wine, and a consumer project against the installed
+# package. Ends with one summary line.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-dependencies.sh || { echo "tests: 0 passed, 1 failed"; exit 1; }
+
+tests_passed=0
+tests_failed=0
+failed_stages=()
+
+# Runs ctest for a preset and adds its counts to the totals.
+run_ctest() {
+    local preset=$1 log
+    log=$(mktemp)
+    ctest --preset "$preset" 2>&1 | tee "$log"
+    local status=${PIPESTATUS[0]}
+    local line passed failed total
+    line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -1)
+    if [ -n "$line" ]; then
+        failed=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")
+        total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+        passed=$((total - failed))
+        tests_passed=$((tests_passed + passed))
+        tests_failed=$((tests_failed + failed))
+    fi
+    rm -f "$log"
+    return "$status"
+}
+
+stage() {
+    local name=$1
+    shift
+    echo
+    echo "=== $name"
+    local start=$SECONDS
+    if "$@"; then
+        echo "=== $name: ok ($((SECONDS - start)) s)"
+    else
+        echo "=== $name: FAILED ($((SECONDS - start)) s)"
+        failed_stages+=("$name")
+    fi
+}
+
+preset_suite() {
+    local preset=$1
+    cmake --preset "$preset" >/dev/null &&
+        cmake --build --preset "$preset" &&
+        run_ctest "$preset"
+}
+
+consumer_check() {
+    local prefix=build/dev/install
+    cmake --install build/dev --prefix "$prefix" >/dev/null &&
+        cmake -S tests/consumer -B build/consumer -G Ninja -DCMAKE_PREFIX_PATH="$PWD/$prefix" >/dev/null &&
+        cmake --build build/consumer &&
+        ./build/consumer/consumer
+}
+
+stage "native debug" preset_suite dev
+stage "address and undefined-behaviour sanitizers" preset_suite asan
+stage "thread sanitizer" preset_suite tsan
+stage "Windows (MinGW) under Wine" preset_suite mingw
+stage "installed package consumer" consumer_check
+
+/usr/lib/wine/wineserver -k 2>/dev/null || true
+
+echo
+if [ ${#failed_stages[@]} -gt 0 ]; then
+    echo "Failed stages: ${failed_stages[*]}"
+    tests_failed=$((tests_failed + ${#failed_stages[@]}))
+fi
+echo "tests: $tests_passed passed, $tests_failed failed"
+[ ${#failed_stages[@]} -eq 0 ]

@@ -1,0 +1,15 @@
+// Finding the camera a FlashConfig selects in a fresh enumeration.
+#pragma once
+
+#include "discovery/device_enumeration.hpp"
+#include "velmora/uvc_stereo/records.hpp"
+#include "velmora/uvc_stereo/status.hpp"
+
+namespace velmora::uvc_stereo::win_detail {
+
+// The selected device by device_path, else serial_number (with vidpid), else
+// vidpid or auto_select. Same precondition as the enumeration: the caller
+// holds SonixGlobalLock and a successful SonixCam_Init.
+Result<EnumeratedDevice> resolve_device_with_active_runtime(const FlashConfig& config, bool with_opencv_indices);
+
+}  // namespace velmora::uvc_stereo::win_detail
