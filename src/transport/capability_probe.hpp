@@ -1,0 +1,18 @@
+// Reading a camera's capability report through its capability extension unit.
+#pragma once
+
+#include "formats/capability_report.hpp"
+#include "velmora/uvc_stereo/records.hpp"
+
+namespace velmora::uvc_stereo::detail {
+
+// The FlashConfig that selects exactly this device: auto_select off, no
+// filters, vidpid when both ids are non-zero, serial number, device path and
+// aux flags copied; flash layout fields at their defaults.
+FlashConfig make_selection_config(const DeviceInfo& device);
+
+// One vendor session: SetNodeID on the capability unit, a 64-byte XuRead,
+// then the report's interpretation. Never throws; every failure is state 1.
+XuCapabilityProbeResult probe_xu_capability(const DeviceInfo& device);
+
+}  // namespace velmora::uvc_stereo::detail
