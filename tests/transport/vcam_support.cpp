@@ -18,6 +18,12 @@ namespace {
 std::string json_text(const std::string& text) {
     std::string out = "\"";
     for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof(escaped), "\\u%04X", static_cast<unsigned>(c));
+            out += escaped;
+            continue;
+        }
         if (c == '"' || c == '\\') out += '\\';
         out += c;
     }
@@ -42,18 +48,28 @@ std::string camera_json(const CameraOptions& options) {
          << ",\"serial_number\":" << json_text(kCameraSerial)
          << ",\"firmware_version\":" << json_text(options.firmware_version)
          << ",\"serial_flash_type\":" << options.serial_flash_type;
-    json << ",\"flash\":{\"stuck_cells\":[";
+    json << ",\"flash\":{\"stuck_bytes\":[";
     for (std::size_t i = 0; i < options.stuck_cells.size(); ++i) {
         json << (i ? "," : "") << "{\"address\":" << options.stuck_cells[i].first
              << ",\"value\":" << static_cast<int>(options.stuck_cells[i].second) << "}";
     }
     json << "]}";
-    if (options.capability) json << ",\"capability\":" << hex_text(*options.capability);
-    json << ",\"imu\":{\"length\":" << static_cast<int>(options.imu_length) << ",\"samples\":[";
-    for (std::size_t i = 0; i < options.imu_samples.size(); ++i) {
-        json << (i ? "," : "") << hex_text(options.imu_samples[i]);
+    if (options.capability) {
+        json << ",\"capability\":{\"hex\":" << hex_text(*options.capability) << "}";
+    } else {
+        json << ",\"capability\":\"zeros\"";
     }
-    json << "]}}";
+    json << ",\"imu\":{\"length\":" << static_cast<int>(options.imu_length);
+    if (options.imu_samples.empty()) {
+        json << ",\"generator\":{}";
+    } else {
+        json << ",\"samples\":[";
+        for (std::size_t i = 0; i < options.imu_samples.size(); ++i) {
+            json << (i ? "," : "") << hex_text(options.imu_samples[i]);
+        }
+        json << "]";
+    }
+    json << "}}";
     return json.str();
 }
 

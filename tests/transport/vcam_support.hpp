@@ -29,7 +29,7 @@ struct CameraOptions {
     std::uint32_t serial_flash_type = 1;
     std::optional<std::vector<std::uint8_t>> capability;  // 64 bytes; none: the control answers zeros
     std::uint8_t imu_length = 17;
-    std::vector<std::vector<std::uint8_t>> imu_samples;
+    std::vector<std::vector<std::uint8_t>> imu_samples;  // none: the virtual camera generates them
     std::vector<std::pair<std::uint32_t, std::uint8_t>> stuck_cells;
 };
 
