@@ -145,7 +145,9 @@ TEST(DeviceImuTest, FirmwareGate) {
         testing::load_cameras({camera});
         Device device = open_camera("cam");
         testing::clear_calls();
-        if (row.read_fails) ASSERT_EQ(vcam_fail_call("SonixCam_GetVersion", 1, 5), 0);
+        if (row.read_fails) {
+            ASSERT_EQ(vcam_fail_call("SonixCam_GetVersion", 1, 5), 0);
+        }
         testing::PauseRecorder pauses;
 
         const Status opened = device.open_imu();
