@@ -61,6 +61,7 @@ struct Worker {
 // the vendor lock, so no call naming another device may fall inside it.
 void expect_flash_sessions_unbroken() {
     std::string session_device;
+    std::size_t sessions = 0;
     const std::size_t count = vcam_call_count();
     for (std::size_t index = 0; index < count; ++index) {
         vcam_call call{};
@@ -70,6 +71,7 @@ void expect_flash_sessions_unbroken() {
         if (function == "SonixCam_GetSerialFlashType") {
             EXPECT_TRUE(session_device.empty()) << "flash session opened inside another at call " << index;
             session_device = device;
+            ++sessions;
         } else if (function == "SonixCam_UnInit") {
             session_device.clear();
         } else if (!session_device.empty() && !device.empty()) {
@@ -77,6 +79,8 @@ void expect_flash_sessions_unbroken() {
                                               << index;
         }
     }
+    // Each round writes (one session) and reads (one session) on both cameras.
+    EXPECT_GE(sessions, static_cast<std::size_t>(2 * 2 * kRounds));
 }
 
 TEST(DeviceConcurrencyTest, TwoDevicesOnTwoThreads) {
