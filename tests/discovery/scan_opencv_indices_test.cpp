@@ -31,11 +31,6 @@ VirtualCamera camera(std::string id, std::uint16_t pid = 0x0643) {
     return out;
 }
 
-VirtualCamera named(VirtualCamera base, std::string product_name) {
-    base.product_name = std::move(product_name);
-    return base;
-}
-
 // The path as Media Foundation reports it: upper case, another class GUID.
 std::string symbolic_link(std::uint16_t pid, const std::string& instance) {
     std::string link = vendor_path(0x0C45, pid, instance);
@@ -66,7 +61,6 @@ TEST_F(ScanOpenCvIndicesTest, DefaultScenarioHasBothBackEnds) {
 
 TEST_F(ScanOpenCvIndicesTest, Lists) {
     const std::string path_a = vendor_path(0x0C45, 0x0643, "a");
-    const std::string path_b = vendor_path(0x0C45, 0x0643, "b");
     const BackendEntry webcam{"Laptop Webcam", "", "\\\\?\\usb#vid_04f2&pid_b6dd&mi_00#6&abc&0&0000#{65e8773d}", true};
     struct Row {
         const char* label;
@@ -87,14 +81,6 @@ TEST_F(ScanOpenCvIndicesTest, Lists) {
          {camera("a")},
          {0, {}, 0, {webcam, {"", "Stereo a", "usb#vid_0c45&pid_0643", true}}},
          {{{OpenCvBackend::CAP_DSHOW, 1}}}},
-        {"identical cameras told apart by path",
-         {camera("a"), camera("b")},
-         {0, {}, 0, {{"Stereo", "", path_b, true}, {"Stereo", "", path_a, true}}},
-         {{{OpenCvBackend::CAP_DSHOW, 1}}, {{OpenCvBackend::CAP_DSHOW, 0}}}},
-        {"identical cameras with only equal names get nothing",
-         {named(camera("a"), "Stereo a"), named(camera("b"), "Stereo a")},
-         {0, {}, 0, {{"Stereo a", "", "usb#vid_0c45&pid_0643", true}, {"Stereo a", "", "usb#vid_0c45&pid_0643", true}}},
-         {{}, {}}},
         {"Media Foundation failing leaves DirectShow",
          {camera("a")},
          {kEFail, {{"Stereo a", "", symbolic_link(0x0643, "a"), true}}, 0, {{"Stereo a", "", path_a, true}}},

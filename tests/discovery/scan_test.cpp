@@ -84,7 +84,9 @@ TEST_F(ScanTest, NoCameraAndVendorFailures) {
         const std::vector<VirtualCamera> cameras =
             row.failing_function != nullptr ? std::vector<VirtualCamera>{camera("a")} : std::vector<VirtualCamera>{};
         load(scenario_json(cameras, {}, row.library_json));
-        if (row.failing_function != nullptr) ASSERT_EQ(vcam_fail_call(row.failing_function, 1, row.vendor_code), 0);
+        if (row.failing_function != nullptr) {
+            ASSERT_EQ(vcam_fail_call(row.failing_function, 1, row.vendor_code), 0);
+        }
         const Result<std::vector<DeviceInfo>> scanned = scan_devices();
         EXPECT_EQ(scanned.status().code(), row.expected_code);
         EXPECT_EQ(scanned.status().message(), row.expected_message);
@@ -116,6 +118,13 @@ TEST_F(ScanTest, IdsTextsAndWhitelist) {
          "Record Name", "", "SN-c2"},
         {"failed id query falls back to the path", with(camera("c3"), [](auto& c) { c.id_bytes = "fail"; }), true,
          0x0643, "Record Name", "", "SN-c3"},
+        {"without ids in the path the whitelist picks the byte order",
+         with(camera("c11", 0x0578),
+              [](auto& c) {
+                  c.id_bytes = "little";
+                  c.device_path = "\\\\?\\root#camera#0001";
+              }),
+         true, 0x0578, "Record Name", "", "SN-c11"},
         {"no ids anywhere",
          with(camera("c4"),
               [](auto& c) {

@@ -82,14 +82,6 @@ TEST(Win32BackendEnumerationTest, DirectShowListsRegisteredVideoInputs) {
     EXPECT_EQ(after.value().size(), before.value().size());
 }
 
-TEST(Win32BackendEnumerationTest, MediaFoundationEnumerates) {
-    // No capture hardware is assumed: only that Media Foundation starts,
-    // enumerates and shuts down cleanly, with aligned positions.
-    const auto listed = win_detail::enumerate_msmf_backend_candidates();
-    ASSERT_TRUE(listed.ok()) << listed.status().message();
-    for (std::size_t i = 0; i < listed.value().size(); ++i) EXPECT_EQ(listed.value()[i].index, static_cast<int>(i));
-}
-
 TEST(Win32BackendEnumerationTest, CallerApartmentIsKept) {
     // A thread already in the multithreaded apartment: the enumerations must
     // work in it and leave its initialisation in place.
