@@ -81,8 +81,7 @@ std::size_t count_vendor_allocations(SonixLib::scDevice_t& device, bool& all_ok)
 
 TEST_F(ImuAllocationTest, SuccessfulReadsAllocateNothingBeyondTheVendorLibrary) {
     CameraOptions camera;
-    camera.imu_samples = {{0x00, 0x10, 0xFF, 0xF0, 0x00, 0x01, 0x7F, 0xFF, 0x80, 0x00, 0x00, 0x00, 0xFF, 0xFF,
-                           0x12, 0x34, 0xA5}};
+    camera.imu_samples = {kImuSample};
     load_camera(camera);
     Result<detail::ImuReader> opened = detail::open_imu_platform(camera_info(), detail::ImuTransportConfig());
     ASSERT_TRUE(opened.ok()) << opened.status().message();
