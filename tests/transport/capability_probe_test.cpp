@@ -11,15 +11,6 @@
 namespace velmora::uvc_stereo::transport_test {
 namespace {
 
-// A valid report: flash at 0x51000 with 0x10000 bytes, IMU "IMU-A" on node 4,
-// selector 10, 17 bytes, exponent 1, conversion 25.0 / 128.0 / 2048 / 16.4.
-const std::vector<std::uint8_t> kValidReport = {
-    0x5A, 0x4F, 0x56, 0x4B, 0x01, 0x00, 0x40, 0x06, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x10, 0x05, 0x00, 0x00, 0x00, 0x01, 0x00, 0x49, 0x4D, 0x55, 0x2D, 0x41, 0x00, 0x00, 0x00, 0x04,
-    0x0A, 0x11, 0x01, 0xFA, 0x00, 0x00, 0x05, 0x00, 0x08, 0xA4, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x2A, 0x9A, 0x60, 0x6D,
-};
-
 TEST(SelectionConfigTest, SelectsExactlyTheGivenDevice) {
     struct Row {
         const char* name;
@@ -59,7 +50,7 @@ using CapabilityProbeTest = VcamTest;
 
 TEST_F(CapabilityProbeTest, ValidReportIsDecoded) {
     CameraOptions camera;
-    camera.capability = kValidReport;
+    camera.capability = kValidCapabilityReport;
     load_camera(camera);
 
     const detail::XuCapabilityProbeResult result = detail::probe_xu_capability(camera_info());
@@ -79,7 +70,7 @@ TEST_F(CapabilityProbeTest, ValidReportIsDecoded) {
 
 TEST_F(CapabilityProbeTest, DeviceWithoutIdsIsFoundByPath) {
     CameraOptions camera;
-    camera.capability = kValidReport;
+    camera.capability = kValidCapabilityReport;
     load_camera(camera);
     DeviceInfo device = camera_info();
     device.vid = 0;

@@ -14,11 +14,8 @@
 namespace velmora::uvc_stereo::transport_test {
 namespace {
 
-const std::vector<std::uint8_t> kSample = {0x00, 0x10, 0xFF, 0xF0, 0x00, 0x01, 0x7F, 0xFF, 0x80,
-                                           0x00, 0x00, 0x00, 0xFF, 0xFF, 0x12, 0x34, 0xA5};
-
 std::vector<std::uint8_t> with_first_byte(std::uint8_t first) {
-    std::vector<std::uint8_t> payload = kSample;
+    std::vector<std::uint8_t> payload = kImuSample;
     payload[0] = first;
     return payload;
 }
@@ -47,7 +44,7 @@ detail::ImuReader open_reader(std::uint8_t length = 17) {
 using ImuReaderTest = VcamTest;
 
 TEST_F(ImuReaderTest, ReadsAndTimestampsASample) {
-    load_imu_camera({kSample});
+    load_imu_camera({kImuSample});
     detail::ImuReader reader = open_reader();
 
     const std::uint64_t before = detail::monotonic_now_ns();
@@ -66,7 +63,7 @@ TEST_F(ImuReaderTest, ReadsAndTimestampsASample) {
 }
 
 TEST_F(ImuReaderTest, SentinelsFailTheReadButKeepTheSession) {
-    load_imu_camera({with_first_byte(0xF1), with_first_byte(0xF2), kSample});
+    load_imu_camera({with_first_byte(0xF1), with_first_byte(0xF2), kImuSample});
     detail::ImuReader reader = open_reader();
 
     const Result<ReadImuResult> init_failure = reader.read();
@@ -79,7 +76,7 @@ TEST_F(ImuReaderTest, SentinelsFailTheReadButKeepTheSession) {
 }
 
 TEST_F(ImuReaderTest, LongerTransfersIgnoreTheTrailingBytes) {
-    std::vector<std::uint8_t> payload = kSample;
+    std::vector<std::uint8_t> payload = kImuSample;
     payload.insert(payload.end(), {0xF1, 0xEE, 0xDD});
     load_imu_camera({payload}, 20);
     detail::ImuReader reader = open_reader(20);
@@ -91,7 +88,7 @@ TEST_F(ImuReaderTest, LongerTransfersIgnoreTheTrailingBytes) {
 }
 
 TEST_F(ImuReaderTest, MovedFromReaderIsClosed) {
-    load_imu_camera({kSample});
+    load_imu_camera({kImuSample});
     detail::ImuReader source = open_reader();
     detail::ImuReader target(std::move(source));
 
@@ -103,7 +100,7 @@ TEST_F(ImuReaderTest, MovedFromReaderIsClosed) {
 }
 
 TEST_F(ImuReaderTest, MoveAssignmentEndsTheReplacedSession) {
-    load_imu_camera({kSample});
+    load_imu_camera({kImuSample});
     detail::ImuReader first = open_reader();
     detail::ImuReader second = open_reader();
     EXPECT_EQ(vcam_init_depth(), 2);
@@ -113,7 +110,7 @@ TEST_F(ImuReaderTest, MoveAssignmentEndsTheReplacedSession) {
 }
 
 TEST_F(ImuReaderTest, SessionKeepsOneInitWhileFlashOperationsMakeTheirOwn) {
-    load_imu_camera({kSample});
+    load_imu_camera({kImuSample});
     {
         detail::ImuReader reader = open_reader();
         EXPECT_EQ(vcam_init_depth(), 1);

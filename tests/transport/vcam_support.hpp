@@ -24,6 +24,13 @@ extern const char* const kCameraPath;
 // Vendor code the tests inject: ecDeviceDisconnect.
 constexpr int kInjectedCode = 7;
 
+// A valid capability report: flash at 0x51000 with 0x10000 bytes, IMU "IMU-A"
+// on node 4, selector 10, 17 bytes, exponent 1, conversion 25 / 128 / 2048 / 16.4.
+extern const std::vector<std::uint8_t> kValidCapabilityReport;
+// An IMU sample: temperature 16, accelerometer (-16, 1, 32767), gyroscope
+// (-32768, 0, -1), device timestamp 0x51234.
+extern const std::vector<std::uint8_t> kImuSample;
+
 struct CameraOptions {
     std::string firmware_version = "1.0.0";
     std::uint32_t serial_flash_type = 1;
