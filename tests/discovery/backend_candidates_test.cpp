@@ -1,5 +1,5 @@
-// Candidate building, HRESULT failure texts and exception handling shared by
-// the back-end enumerations.
+// HRESULT failure texts and exception handling shared by the back-end
+// enumerations.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,26 +9,6 @@
 
 namespace velmora::uvc_stereo::detail {
 namespace {
-
-TEST(BackendCandidatesTest, CandidateCarriesCanonicalPathAndIdentity) {
-    const win_detail::WinOpenCvCameraCandidate candidate = make_backend_candidate(
-        OpenCvBackend::CAP_DSHOW, 3, "Stereo Cam",
-        "\\\\?\\USB#VID_0C45&PID_0643&MI_00#7&1A2B&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global");
-    EXPECT_EQ(candidate.backend, OpenCvBackend::CAP_DSHOW);
-    EXPECT_EQ(candidate.index, 3);
-    EXPECT_EQ(candidate.name, "Stereo Cam");
-    EXPECT_EQ(candidate.normalized_path, "usb#vid_0c45&pid_0643&mi_00#7&1a2b&0&0000");
-    EXPECT_EQ(candidate.identity.vid, 0x0C45);
-    EXPECT_EQ(candidate.identity.pid, 0x0643);
-    EXPECT_EQ(candidate.identity.interface_number, "00");
-    EXPECT_EQ(candidate.identity.serial_number, "7&1a2b&0&0000");
-}
-
-TEST(BackendCandidatesTest, DirectShowNameFallsBackToDescription) {
-    EXPECT_EQ(dshow_display_name("Friendly", "Described"), "Friendly");
-    EXPECT_EQ(dshow_display_name("", "Described"), "Described");
-    EXPECT_EQ(dshow_display_name("", ""), "");
-}
 
 TEST(BackendCandidatesTest, HresultTextsUseEightUpperCaseDigits) {
     struct Row {

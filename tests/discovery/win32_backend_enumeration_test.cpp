@@ -7,6 +7,9 @@
 #include <thread>
 
 #include "discovery/opencv_indices.hpp"
+#include "discovery/windows_usb_identity.hpp"
+#include "sonix_virtual/vcam_control.h"
+#include "velmora/uvc_stereo/scan.hpp"
 #include "win32_dshow_registration.hpp"
 
 namespace velmora::uvc_stereo {
@@ -79,14 +82,6 @@ TEST(Win32BackendEnumerationTest, DirectShowListsRegisteredVideoInputs) {
     EXPECT_EQ(after.value().size(), before.value().size());
 }
 
-TEST(Win32BackendEnumerationTest, MediaFoundationEnumerates) {
-    // No capture hardware is assumed: only that Media Foundation starts,
-    // enumerates and shuts down cleanly, with aligned positions.
-    const auto listed = win_detail::enumerate_msmf_backend_candidates();
-    ASSERT_TRUE(listed.ok()) << listed.status().message();
-    for (std::size_t i = 0; i < listed.value().size(); ++i) EXPECT_EQ(listed.value()[i].index, static_cast<int>(i));
-}
-
 TEST(Win32BackendEnumerationTest, CallerApartmentIsKept) {
     // A thread already in the multithreaded apartment: the enumerations must
     // work in it and leave its initialisation in place.
@@ -107,6 +102,52 @@ TEST(Win32BackendEnumerationTest, CallerApartmentIsKept) {
         CoUninitialize();
     });
     bare.join();
+}
+
+std::wstring widen_ascii(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+
+TEST(Win32BackendEnumerationTest, ScanMapsVirtualCamerasToTheirDirectShowIndices) {
+    const ComThread com;
+    ASSERT_TRUE(SUCCEEDED(com.result()));
+    vcam_load_default_scenario();
+    const Result<std::vector<DeviceInfo>> plain = scan_devices();
+    ASSERT_TRUE(plain.ok()) << plain.status().message();
+    ASSERT_EQ(plain.value().size(), 2u);
+
+    // DirectShow lists the two cameras in the opposite order, under the
+    // moniker form of their paths, behind an unrelated device.
+    const std::string& first_path = plain.value()[0].device_path;
+    const std::string& second_path = plain.value()[1].device_path;
+    const DshowRegistration registration(
+        {{L"Velmora Unrelated Cam", L"", L"@device:sw:velmora-unrelated"},
+         {widen_ascii(plain.value()[1].name), L"", L"@device:pnp:" + widen_ascii(second_path)},
+         {widen_ascii(plain.value()[0].name), L"", L"@device:pnp:" + widen_ascii(first_path)}});
+    ASSERT_EQ(registration.error(), "");
+
+    // Where each path sits in the real enumeration (the prefix may hold
+    // other devices as well).
+    const auto listed = win_detail::enumerate_dshow_backend_candidates();
+    ASSERT_TRUE(listed.ok()) << listed.status().message();
+    auto index_of = [&](const std::string& path) {
+        const std::string canonical = win_detail::normalize_windows_device_path(path);
+        for (const auto& candidate : listed.value()) {
+            if (candidate.normalized_path == canonical) return candidate.index;
+        }
+        return -1;
+    };
+    const int first_index = index_of(first_path);
+    const int second_index = index_of(second_path);
+    ASSERT_GE(first_index, 0);
+    ASSERT_GE(second_index, 0);
+    ASSERT_NE(first_index, second_index);
+
+    const Result<std::vector<DeviceInfo>> scanned = scan_devices();
+    ASSERT_TRUE(scanned.ok()) << scanned.status().message();
+    ASSERT_EQ(scanned.value().size(), 2u);
+    EXPECT_EQ(scanned.value()[0].opencv_indices.at(OpenCvBackend::CAP_DSHOW), first_index);
+    EXPECT_EQ(scanned.value()[1].opencv_indices.at(OpenCvBackend::CAP_DSHOW), second_index);
+    EXPECT_FALSE(scanned.value()[0].descriptor_text.empty());
+    EXPECT_FALSE(scanned.value()[1].serial_number.empty());
 }
 
 }  // namespace

@@ -94,18 +94,13 @@ TEST(CapabilityReportTest, RejectedReportsInCheckOrder) {
     } rows[] = {
         {"magic in the wrong order", edited(set_le(0, 0x5A4F564B, 4)), ErrorCode::BadMagic,
          "capability magic must be ASCII ZOVK"},
-        {"lower-case magic", edited(set_byte(0, 'z')), ErrorCode::BadMagic, "capability magic must be ASCII ZOVK"},
         {"major 2 is refused before the CRC", edited(set_byte(4, 2), false), ErrorCode::UnsupportedVersion,
-         "capability major_version is not supported"},
-        {"major 0", edited(set_byte(4, 0)), ErrorCode::UnsupportedVersion,
          "capability major_version is not supported"},
         {"size 63 is refused before the CRC", edited(set_byte(6, 63), false), ErrorCode::InvalidHeader,
          "capability size must be 64 bytes"},
         {"minor version changed without a new CRC", edited(set_byte(5, 1), false), ErrorCode::CrcMismatch,
          "capability CRC32C mismatch"},
         {"stored CRC off by one bit", edited(set_byte(63, 0x6C), false), ErrorCode::CrcMismatch,
-         "capability CRC32C mismatch"},
-        {"reserved byte set under the CRC", edited(set_byte(59, 1), false), ErrorCode::CrcMismatch,
          "capability CRC32C mismatch"},
         {"first reserved byte set", edited(set_byte(43, 1)), ErrorCode::InvalidArgument,
          "capability reserved bytes must be zero"},
@@ -131,8 +126,6 @@ TEST(CapabilityReportTest, RejectedReportsInCheckOrder) {
          ErrorCode::InvalidArgument, "capability IMU model contains non-printable ASCII"},
         {"text after the NUL", edited(set_model(std::string("AB\0C\0\0\0\0", 8))), ErrorCode::InvalidArgument,
          "capability IMU model is not NUL padded"},
-        {"control byte after the NUL", edited(set_model(std::string("AB\0\0\0\0\0\x01", 8))),
-         ErrorCode::InvalidArgument, "capability IMU model is not NUL padded"},
         {"model checked before the node id", edited(both(set_model(std::string("A\0B\0\0\0\0\0", 8)),
                                                          set_byte(31, 0))),
          ErrorCode::InvalidArgument, "capability IMU model is not NUL padded"},
@@ -260,9 +253,6 @@ TEST(InterpretCapabilityBytesTest, States) {
         EXPECT_EQ(result.status.message(), row.message);
         EXPECT_EQ(result.report.has_value(), row.state == 0);
     }
-    const XuCapabilityProbeResult valid = interpret_xu_capability_bytes(kReferenceReport);
-    ASSERT_TRUE(valid.report.has_value());
-    EXPECT_EQ(valid.report->imu->model, "IMU-A");
 }
 
 }  // namespace

@@ -138,19 +138,5 @@ TEST(MinifyJsonTest, NestingDepthIsBounded) {
     }
 }
 
-TEST(MinifyJsonTest, MinifiedOutputIsAFixedPoint) {
-    const std::string document =
-        "{\n  \"camera\": { \"serial\": \"A\\u00e9 \\\"q\\\"\", \"size\": [ 1280, 720 ] },\n"
-        "  \"k\": [ [ 1.5e2, -0.25, 3 ], [ 4, 5, 6 ] ],\n  \"ok\": true, \"n\": null\n}\n";
-    const Result<std::string> once = minify_and_validate_json(document);
-    ASSERT_TRUE(once.ok()) << once.status().message();
-    const Result<std::string> twice = minify_and_validate_json(once.value());
-    ASSERT_TRUE(twice.ok()) << twice.status().message();
-    EXPECT_EQ(twice.value(), once.value());
-    EXPECT_EQ(once.value(),
-              "{\"camera\":{\"serial\":\"A\\u00e9 \\\"q\\\"\",\"size\":[1280,720]},"
-              "\"k\":[[1.5e2,-0.25,3],[4,5,6]],\"ok\":true,\"n\":null}");
-}
-
 }  // namespace
 }  // namespace velmora::uvc_stereo
