@@ -48,10 +48,6 @@ Result<FlashBlob> read_record(FlashSession& session) {
     if (total > config.flash_user_space_size) {
         return Status(ErrorCode::InvalidLength, "flash header total length is invalid");
     }
-    // A record that lay wholly inside the preview was judged on the bytes a
-    // second read would return again.
-    if (total <= preview.size()) return parsed;
-
     std::vector<std::uint8_t> full;
     read = detail::read_flash_range(session, config.flash_user_space_address, full, total);
     if (!read.ok()) return read;
