@@ -29,7 +29,6 @@ struct NullCheckCase {
 
 TEST(NullChecks, EachFunctionReportsItsFirstNullPointer) {
     struct velmora_uvc_stereo_device_info device_info;
-    velmora_uvc_stereo_capability_info capability_info;
     velmora_uvc_stereo_read_imu_result raw;
     velmora_uvc_stereo_converted_imu_result converted;
     velmora_uvc_stereo_device* device = nullptr;
