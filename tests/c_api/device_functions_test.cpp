@@ -170,12 +170,9 @@ TEST_F(DeviceFunctions, DeviceInfoIsTheDescriptionItWasOpenedWith) {
     struct velmora_uvc_stereo_device_info reported;
     fill_bytes(reported, kGarbage);
     ASSERT_EQ(velmora_uvc_stereo_device_info(device.get(), &reported), 0);
-    EXPECT_EQ(reported.opencv_index_count, 1u);
-    EXPECT_EQ(reported.opencv_indices[0].backend, VELMORA_UVC_STEREO_CAP_MSMF);
-    EXPECT_EQ(reported.opencv_indices[0].index, 5);
-    EXPECT_EQ(std::string(reported.aux_text), std::string(511, 'x'));
-    EXPECT_STREQ(reported.serial_number, info.serial_number);
-    EXPECT_STREQ(reported.device_path, info.device_path);
+    // The caller's indices come back; the 512 unterminated bytes are cut to 511.
+    info.aux_text[511] = '\0';
+    EXPECT_EQ(std::memcmp(&reported, &info, sizeof(info)), 0);
 }
 
 TEST_F(DeviceFunctions, WriteJsonLengthZeroReadsToTheNulAndALengthCutsTheText) {
@@ -234,7 +231,6 @@ TEST_F(DeviceFunctions, ImuSessionThroughTheCInterface) {
     ASSERT_EQ(velmora_uvc_stereo_convert_imu(&raw, nullptr, &by_defaults), 0);
     // cam0 reports the default scale values, so both conversions agree.
     EXPECT_EQ(std::memcmp(&by_device, &by_defaults, sizeof(by_device)), 0);
-    EXPECT_EQ(velmora_uvc_stereo_device_close_imu(device.get()), 0);
     EXPECT_EQ(velmora_uvc_stereo_device_close_imu(device.get()), 0);
 }
 
