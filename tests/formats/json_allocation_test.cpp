@@ -28,17 +28,19 @@ void* counted_allocation_or_throw(std::size_t size) {
 }  // namespace
 
 // Every non-aligned form is replaced so that allocations and releases always
-// pair up through malloc and free.
+// pair up through malloc and free. The releases are kept out of line: once
+// inlined next to a "new", GCC's -Wmismatched-new-delete takes the free()
+// inside them for a mismatch with the replaced operator new.
 void* operator new(std::size_t size) { return counted_allocation_or_throw(size); }
 void* operator new[](std::size_t size) { return counted_allocation_or_throw(size); }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted_allocation(size); }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted_allocation(size); }
-void operator delete(void* memory) noexcept { std::free(memory); }
-void operator delete[](void* memory) noexcept { std::free(memory); }
-void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
-void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete(void* memory) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete[](void* memory) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+[[gnu::noinline]] void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 
 namespace velmora::uvc_stereo {
 namespace {
