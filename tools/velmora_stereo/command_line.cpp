@@ -34,12 +34,12 @@ ParseOutcome parse_options(const std::vector<std::string>& args, const std::vect
     bool options_ended = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        if (options_ended || arg == "-" || (!is_option(arg) && !is_short_option(arg))) {
-            outcome.options.positionals.push_back(arg);
+        if (!options_ended && arg == "--") {
+            options_ended = true;
             continue;
         }
-        if (arg == "--") {
-            options_ended = true;
+        if (options_ended || arg == "-" || (!is_option(arg) && !is_short_option(arg))) {
+            outcome.options.positionals.push_back(arg);
             continue;
         }
         if (arg == "-h") {

@@ -14,6 +14,7 @@ namespace uvc = velmora::uvc_stereo;
 
 constexpr double kNanosecondsPerSecond = 1e9;
 constexpr double kNanosecondsPerMillisecond = 1e6;
+constexpr double kMillisecondsPerSecond = 1e3;
 constexpr std::size_t kLineBufferSize = 512;
 constexpr std::size_t kNumberBufferSize = 40;
 
@@ -103,8 +104,13 @@ std::string format_sample_rate(std::size_t count, std::uint64_t first_ns, std::u
     // Between the first and the last timestamp lie count - 1 sample intervals.
     const double rate = static_cast<double>(count - 1) / span_s;
     char text[kLineBufferSize];
-    std::snprintf(text, sizeof text, "Read %s over %.3f s of host time: %.1f samples/s.", samples.c_str(), span_s,
-                  rate);
+    if (span_s < 1.0) {
+        std::snprintf(text, sizeof text, "Read %s over %.3f ms of host time: %.1f samples/s.", samples.c_str(),
+                      span_s * kMillisecondsPerSecond, rate);
+    } else {
+        std::snprintf(text, sizeof text, "Read %s over %.3f s of host time: %.1f samples/s.", samples.c_str(),
+                      span_s, rate);
+    }
     return text;
 }
 
