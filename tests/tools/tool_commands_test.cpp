@@ -181,6 +181,40 @@ TEST_F(ToolCommands, ImuForADurationReadsUntilTimeIsUp) {
     EXPECT_TRUE(contains(result.err, "Read ")) << result.err;
 }
 
+std::string scenario(const char* name) { return std::string(VELMORA_TOOL_TEST_DATA) + "/" + name; }
+
+TEST_F(ToolCommands, ScenarioWithoutCamerasIsAnEmptyScanButNoDevice) {
+    const auto scan = run({"--scenario", scenario("no_cameras.json"), "scan"});
+    EXPECT_EQ(scan.exit_code, kExitSuccess) << scan.err;
+    EXPECT_EQ(scan.out, "No supported camera found.\n");
+    const auto json = run({"scan", "--json", "--scenario", scenario("no_cameras.json")});
+    EXPECT_EQ(json.exit_code, kExitSuccess) << json.err;
+    EXPECT_EQ(json.out, "[]\n");
+    for (const char* command : {"info", "read-json", "imu"}) {
+        SCOPED_TRACE(command);
+        const auto result = run({"--scenario", scenario("no_cameras.json"), command});
+        EXPECT_EQ(result.exit_code, kExitFailure);
+        EXPECT_EQ(result.err, "error: no matching device found (DeviceUnavailable, 3)\n");
+    }
+}
+
+TEST_F(ToolCommands, ImuReadFailureStopsAfterTheSamplesRead) {
+    const std::string file = scenario("failing_imu.json");
+    const auto read = run({"--scenario", file, "read-json"});
+    ASSERT_EQ(read.exit_code, kExitSuccess) << read.err;
+    EXPECT_EQ(read.out, "{\"bench\":true}\n");
+
+    const auto imu = run({"--scenario", file, "imu", "--count", "5", "--csv"});
+    EXPECT_EQ(imu.exit_code, kExitFailure);
+    const auto rows = lines_of(imu.out);
+    ASSERT_EQ(rows.size(), 3u) << imu.out;  // heading and the two good samples
+    // Defaults of the report: 1280 counts at 128 per degree plus 25 degrees,
+    // 2048 counts per g, 16.4 counts per degree per second.
+    EXPECT_EQ(rows[1].substr(rows[1].find(",1280,")), ",1280,2048,-2048,0,164,-164,0,35,1,-1,0,10,-10,0");
+    EXPECT_EQ(imu.err, "error: IMU device reported read failure (ReadFailed, 4)\n");
+    EXPECT_EQ(vcam_init_depth(), 0) << "the IMU session was left open";
+}
+
 TEST_F(ToolCommands, ScenarioThatCannotBeLoadedStopsTheTool) {
     const auto result = run({"--scenario", "no/such/scenario.json", "scan"});
     EXPECT_EQ(result.exit_code, kExitFailure);
