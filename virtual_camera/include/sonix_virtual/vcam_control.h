@@ -40,6 +40,9 @@ VCAM_API void vcam_load_default_scenario(void);
 VCAM_API const char* vcam_default_scenario_json(void);
 /* Why the last failing control call on this thread failed. */
 VCAM_API const char* vcam_last_error(void);
+/* Loads the file named by VCAM_SCENARIO again (the default scenario when the
+ * variable is unset or empty), as at first use. */
+VCAM_API int vcam_reload_from_environment(void);
 
 /* ---- Devices at run time ------------------------------------------------ */
 /* Attaches one device described as in a scenario's "devices" array. */
@@ -71,6 +74,12 @@ VCAM_API int vcam_flash_peek(const char* device_id, uint32_t address, uint8_t* o
 VCAM_API int vcam_flash_poke(const char* device_id, uint32_t address, const uint8_t* data, uint32_t length);
 /* 1 protected, 0 not, -1 unknown device. */
 VCAM_API int vcam_flash_write_protected(const char* device_id);
+/* Re-arms (1) or drops (0) the write protection, as a power cycle with the
+ * protect bits set would; re-arming also locks the status register again. */
+VCAM_API int vcam_flash_set_write_protected(const char* device_id, int write_protected);
+/* A faulty cell: every read of address returns value, whatever is stored. */
+VCAM_API int vcam_flash_set_stuck_byte(const char* device_id, uint32_t address, uint8_t value);
+VCAM_API int vcam_flash_clear_stuck_bytes(const char* device_id);
 
 /* ---- Call log ------------------------------------------------------------- */
 #define VCAM_MAX_CALL_ARGS 8

@@ -1,0 +1,75 @@
+// Runs one vendor call under the library's mutex and records it.
+#include "vendor_dispatch.hpp"
+
+#include <chrono>
+#include <new>
+#include <thread>
+
+#include "byte_order.hpp"
+
+namespace sonix_virtual {
+namespace {
+
+struct Outcome {
+    bool ok = false;
+    std::int32_t code = 0;
+};
+
+Outcome run_checked(Library& library, const CallSpec& call, DeviceState* device, const CallBody& body) {
+    if (call.needs_init && library.init_depth == 0) return {false, SonixLib::ecLibInitFail};
+    if (call.addresses_device) {
+        if (call.record == nullptr || device == nullptr) return {false, SonixLib::ecNotFindDevice};
+        if (!device->attached) return {false, SonixLib::ecDeviceDisconnect};
+    }
+    const std::int32_t code = body(library, device);
+    return {code == 0, code};
+}
+
+Outcome run_locked(Library& library, const CallSpec& call, const CallBody& body) {
+    const FaultPlan::Fired fired = library.faults.on_call(call.function);
+    for (const std::string& id : fired.detach) {
+        if (DeviceState* target = library.find_by_id(id)) library.detach(*target);
+    }
+    DeviceState* device = call.record != nullptr ? library.find_by_handle(record_handle(*call.record)) : nullptr;
+    Outcome outcome;
+    try {
+        outcome = fired.failure ? Outcome{false, *fired.failure} : run_checked(library, call, device, body);
+    } catch (const std::bad_alloc&) {
+        outcome = {false, SonixLib::ecMemoryMallocFail};
+    } catch (...) {
+        outcome = {false, SonixLib::ecGetKsControlFail};
+    }
+    if (!outcome.ok && call.sets_error_codes) {
+        library.library_error = outcome.code;
+        if (device != nullptr) device->last_error = outcome.code;
+    }
+    library.log.append(call.function, device != nullptr ? device->spec.id : std::string(), call.args, outcome.ok,
+                       outcome.code);
+    return outcome;
+}
+
+}  // namespace
+
+bool dispatch_call(const CallSpec& call, const CallBody& body) {
+    try {
+        Library& library = Library::instance();
+        std::uint32_t latency = 0;
+        {
+            const std::lock_guard<std::mutex> lock(library.mutex());
+            library.ensure_loaded();
+            latency = library.latency_us(call.function);
+        }
+        // The pause happens outside the mutex so control calls never wait for it.
+        if (latency != 0) std::this_thread::sleep_for(std::chrono::microseconds(latency));
+        const std::lock_guard<std::mutex> lock(library.mutex());
+        return run_locked(library, call, body).ok;
+    } catch (...) {
+        return false;
+    }
+}
+
+std::uint16_t record_handle(const SonixLib::scDevice_t& record) { return get_le16(record.library_head); }
+
+void set_record_handle(SonixLib::scDevice_t& record, std::uint16_t handle) { put_le16(record.library_head, handle); }
+
+}  // namespace sonix_virtual
