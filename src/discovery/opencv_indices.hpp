@@ -49,4 +49,8 @@ struct CameraMatchKey {
 void assign_opencv_indices(const std::vector<win_detail::WinOpenCvCameraCandidate>& candidates,
                            std::vector<win_detail::EnumeratedDevice>& devices);
 
+// Media Foundation's indices first, then DirectShow's; a back-end that fails
+// to enumerate contributes none and is otherwise ignored.
+void attach_opencv_indices(std::vector<win_detail::EnumeratedDevice>& devices);
+
 }  // namespace velmora::uvc_stereo::detail
