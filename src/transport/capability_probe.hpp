@@ -2,6 +2,7 @@
 #pragma once
 
 #include "formats/capability_report.hpp"
+#include "transport/vendor_session.hpp"
 #include "velmora/uvc_stereo/records.hpp"
 
 namespace velmora::uvc_stereo::detail {
@@ -14,5 +15,9 @@ FlashConfig make_selection_config(const DeviceInfo& device);
 // One vendor session: SetNodeID on the capability unit, a 64-byte XuRead,
 // then the report's interpretation. Never throws; every failure is state 1.
 XuCapabilityProbeResult probe_xu_capability(const DeviceInfo& device);
+
+// The same probe with the device found by resolve instead of the real
+// resolution; exceptions it throws are caught like any other.
+XuCapabilityProbeResult probe_xu_capability_using(const DeviceInfo& device, DeviceResolver resolve);
 
 }  // namespace velmora::uvc_stereo::detail

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "transport/imu_transport_config.hpp"
+#include "transport/vendor_session.hpp"
 #include "velmora/uvc_stereo/records.hpp"
 #include "velmora/uvc_stereo/status.hpp"
 
@@ -31,7 +32,8 @@ public:
     Result<ReadImuResult> read();
 
 private:
-    friend Result<ImuReader> open_imu_platform(const DeviceInfo& device, const ImuTransportConfig& transport);
+    friend Result<ImuReader> open_imu_platform_using(const DeviceInfo& device, const ImuTransportConfig& transport,
+                                                     DeviceResolver resolve);
     explicit ImuReader(std::unique_ptr<Impl> impl);
 
     std::unique_ptr<Impl> impl_;
@@ -39,6 +41,11 @@ private:
 
 // Opens the IMU control of the device. Never throws.
 Result<ImuReader> open_imu_platform(const DeviceInfo& device, const ImuTransportConfig& transport);
+
+// The same open with the device found by resolve instead of the real
+// resolution; exceptions it throws are caught like any other.
+Result<ImuReader> open_imu_platform_using(const DeviceInfo& device, const ImuTransportConfig& transport,
+                                          DeviceResolver resolve);
 
 // Host time in nanoseconds from the performance counter; 0 when unavailable.
 std::uint64_t monotonic_now_ns();

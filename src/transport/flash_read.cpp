@@ -1,0 +1,78 @@
+// Reading the flash: the reachability probe and the flash record read.
+#include <vector>
+
+#include "transport/flash_session.hpp"
+#include "velmora/uvc_stereo/flash_record.hpp"
+#include "velmora/uvc_stereo/flash_transport.hpp"
+
+namespace velmora::uvc_stereo {
+
+namespace {
+
+using detail::FlashSession;
+
+constexpr std::uint64_t kProbeLength = 1;
+
+// The fixed part of the record header, little-endian.
+constexpr std::size_t kFixedHeaderSize = 16;
+constexpr std::size_t kHeaderSizeOffset = 6;
+constexpr std::size_t kPayloadLengthOffset = 8;
+
+std::uint16_t load_le16(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
+    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
+}
+
+std::uint32_t load_le32(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
+    return static_cast<std::uint32_t>(bytes[offset]) | (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
+           (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) |
+           (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
+}
+
+// A bad header cannot be mended by reading more of the record.
+bool header_itself_is_bad(ErrorCode code) {
+    return code == ErrorCode::BadMagic || code == ErrorCode::UnsupportedVersion || code == ErrorCode::InvalidHeader;
+}
+
+Result<FlashBlob> read_record(FlashSession& session) {
+    const FlashConfig& config = session.config;
+    std::vector<std::uint8_t> preview;
+    Status read = detail::read_flash_range(session, config.flash_user_space_address, preview, config.min_header_size);
+    if (!read.ok()) return read;
+
+    Result<FlashBlob> parsed = parse_and_validate_raw_blob(preview, config);
+    if (parsed.ok() || header_itself_is_bad(parsed.status().code())) return parsed;
+
+    if (preview.size() < kFixedHeaderSize) return Status(ErrorCode::InvalidHeader, "header preview is too short");
+    const std::uint64_t total = static_cast<std::uint64_t>(load_le16(preview, kHeaderSizeOffset)) +
+                                load_le32(preview, kPayloadLengthOffset);
+    if (total > config.flash_user_space_size) {
+        return Status(ErrorCode::InvalidLength, "flash header total length is invalid");
+    }
+    // A record that lay wholly inside the preview was judged on the bytes a
+    // second read would return again.
+    if (total <= preview.size()) return parsed;
+
+    std::vector<std::uint8_t> full;
+    read = detail::read_flash_range(session, config.flash_user_space_address, full, total);
+    if (!read.ok()) return read;
+    return parse_and_validate_raw_blob(full, config);
+}
+
+}  // namespace
+
+Status probe_flash_transport(const FlashConfig& config) {
+    FlashSession session(config);
+    Status opened = detail::open_flash_session(session);
+    if (!opened.ok()) return opened;
+    std::vector<std::uint8_t> scratch;
+    return detail::read_flash_range(session, config.flash_user_space_address, scratch, kProbeLength);
+}
+
+Result<FlashBlob> read_blob_from_device(const FlashConfig& config) {
+    FlashSession session(config);
+    Status opened = detail::open_flash_session(session);
+    if (!opened.ok()) return opened;
+    return read_record(session);
+}
+
+}  // namespace velmora::uvc_stereo

@@ -1,0 +1,91 @@
+// The flash session: lock, vendor initialisation, device resolution, the
+// serial-flash check, and the single-call range read.
+#include "transport/flash_session.hpp"
+
+#include <cstdio>
+
+#include "discovery/device_resolution.hpp"
+#include "platform/debug_output.hpp"
+#include "transport/vendor_status.hpp"
+#include "velmora/uvc_stereo/flash_range.hpp"
+
+namespace velmora::uvc_stereo::detail {
+
+namespace {
+
+constexpr std::size_t kRangeMessageBufferSize = 224;  // at most 223 characters
+constexpr std::size_t kSpanMessageBufferSize = 192;
+constexpr std::uint64_t kLastFlashAddress = 0xFFFFFFFFu;
+
+}  // namespace
+
+FlashSession::FlashSession(const FlashConfig& caller_config) : config(caller_config) {}
+
+FlashSession::~FlashSession() {
+    // The lock member is released after this body, so UnInit still runs under it.
+    if (vendor_initialized) (void)SonixCam_UnInit();
+}
+
+Status open_flash_session(FlashSession& session) {
+    if (!SonixCam_Init()) return win_detail::make_vendor_status(ErrorCode::DeviceUnavailable, "SonixCam_Init", nullptr);
+    session.vendor_initialized = true;
+
+    Result<win_detail::EnumeratedDevice> resolved =
+        win_detail::resolve_device_with_active_runtime(session.config, false);
+    if (!resolved.ok()) return resolved.status();
+    session.device = resolved.value().device;
+    session.device_ready = true;
+
+    if (!SonixCam_GetSerialFlashType(&session.device, &session.flash_type)) {
+        return win_detail::make_vendor_status(ErrorCode::DeviceUnavailable, "SonixCam_GetSerialFlashType",
+                                              &session.device);
+    }
+    if (session.flash_type == SonixLib::SF_UNKNOW) {
+        return Status(ErrorCode::DeviceUnavailable, "SonixCam_GetSerialFlashType returned SF_UNKNOW");
+    }
+    return Status();
+}
+
+Status check_flash_address_span(std::uint32_t address, std::uint64_t length, const char* what) {
+    if (length == 0 || address + (length - 1) <= kLastFlashAddress) return Status();
+    char buffer[kSpanMessageBufferSize] = {};
+    std::snprintf(buffer, sizeof(buffer), "%s range exceeds 32-bit Flash address space (address=0x%08X, length=%llu)",
+                  what, static_cast<unsigned>(address), static_cast<unsigned long long>(length));
+    return Status(ErrorCode::InvalidArgument, buffer);
+}
+
+Status read_flash_range(FlashSession& session, std::uint32_t address, std::vector<std::uint8_t>& out,
+                        std::uint64_t length) {
+    static constexpr const char* kWhat = "Flash read";
+    Status range = validate_flash_transfer_range(session.config, address, length, kWhat);
+    if (!range.ok()) return range;
+    Status span = check_flash_address_span(address, length, kWhat);
+    if (!span.ok()) return span;
+
+    out.assign(static_cast<std::size_t>(length), 0);
+    if (length == 0) return Status();
+
+    // The range check keeps length within the 32-bit user-space size.
+    if (SonixCam_CstmReadFromSF(&session.device, address, out.data(), static_cast<std::uint32_t>(length))) {
+        return Status();
+    }
+    const Status vendor =
+        win_detail::make_vendor_status(ErrorCode::ReadFailed, "SonixCam_CstmReadFromSF", &session.device);
+    std::string text = format_flash_range_message(vendor.message(), address, length);
+    report_to_debugger(text);
+    return Status(vendor.code(), std::move(text));
+}
+
+std::string format_flash_range_message(const std::string& text, std::uint32_t address, std::uint64_t length) {
+    char buffer[kRangeMessageBufferSize] = {};
+    std::snprintf(buffer, sizeof(buffer), "%s (address=0x%08X, length=%llu)", text.c_str(),
+                  static_cast<unsigned>(address), static_cast<unsigned long long>(length));
+    return std::string(buffer);
+}
+
+void report_to_debugger(const std::string& text) {
+    platform::write_debugger_output(text.c_str());
+    platform::write_debugger_output("\n");
+}
+
+}  // namespace velmora::uvc_stereo::detail

@@ -1,0 +1,83 @@
+// Opening an IMU session and the reader handle around it.
+#include "transport/imu_reader.hpp"
+
+#include <exception>
+
+#include "transport/capability_probe.hpp"
+#include "transport/imu_payload.hpp"
+#include "transport/sonix_global_lock.hpp"
+#include "transport/vendor_session.hpp"
+#include "transport/vendor_status.hpp"
+#include "transport/vendor_xu.hpp"
+#include "transport/windows_imu_reader.hpp"
+
+namespace velmora::uvc_stereo::detail {
+
+namespace {
+
+bool has_device_selector(const DeviceInfo& device) {
+    return !device.device_path.empty() || !device.serial_number.empty() || (device.vid != 0 && device.pid != 0);
+}
+
+bool is_valid_transport(const ImuTransportConfig& transport) {
+    return transport.xu_unit != 0 && transport.xu_selector != 0 && transport.xu_length >= kImuPayloadSize;
+}
+
+}  // namespace
+
+ImuReader::ImuReader(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+Result<ReadImuResult> ImuReader::read() {
+    if (!impl_) return Status(ErrorCode::InvalidArgument, "IMU reader is closed or moved-from");
+    return impl_->read();
+}
+
+namespace {
+
+// Runs under the vendor lock with SonixCam_Init done: finds the device and
+// selects its IMU extension unit.
+Status open_imu_session(const DeviceInfo& device, const ImuTransportConfig& transport, DeviceResolver resolve,
+                        std::unique_ptr<ImuReader::Impl>& session) {
+    Result<win_detail::EnumeratedDevice> resolved = resolve(make_selection_config(device), false);
+    if (!resolved.ok()) return resolved.status();
+    SonixLib::scDevice_t record = resolved.value().device;
+    if (!SonixCam_SetNodeID(&record, transport.xu_unit, kVendorXuGuid.data())) {
+        return win_detail::make_vendor_status(ErrorCode::BackendError, "SonixCam_SetNodeID", &record);
+    }
+    session = std::make_unique<WindowsImuReader>(record, transport);
+    return Status();
+}
+
+}  // namespace
+
+Result<ImuReader> open_imu_platform(const DeviceInfo& device, const ImuTransportConfig& transport) {
+    return open_imu_platform_using(device, transport, &win_detail::resolve_device_with_active_runtime);
+}
+
+Result<ImuReader> open_imu_platform_using(const DeviceInfo& device, const ImuTransportConfig& transport,
+                                          DeviceResolver resolve) {
+    if (!has_device_selector(device)) {
+        return Status(ErrorCode::InvalidArgument, "selected device has no Windows device_path, serial_number, or vid/pid");
+    }
+    if (!is_valid_transport(transport)) return Status(ErrorCode::InvalidArgument, "invalid IMU transport configuration");
+
+    // Declared before the guard: the lock is released after any SonixCam_UnInit.
+    win_detail::SonixGlobalLock lock;
+    VendorInitGuard vendor;
+    try {
+        if (!SonixCam_Init()) return win_detail::make_vendor_status(ErrorCode::DeviceUnavailable, "SonixCam_Init", nullptr);
+        vendor.arm();
+        std::unique_ptr<ImuReader::Impl> session;
+        Status opened = open_imu_session(device, transport, resolve, session);
+        if (!opened.ok()) return opened;
+        // From here the session owns the initialisation.
+        vendor.hand_on();
+        return ImuReader(std::move(session));
+    } catch (const std::exception& error) {
+        return Status(ErrorCode::InternalError, error.what());
+    } catch (...) {
+        return Status(ErrorCode::InternalError, "unknown exception during Windows IMU open");
+    }
+}
+
+}  // namespace velmora::uvc_stereo::detail

@@ -1,0 +1,38 @@
+// Reading IMU samples through the vendor library's extension-unit control.
+#include "transport/windows_imu_reader.hpp"
+
+#include <algorithm>
+
+#include "transport/imu_payload.hpp"
+#include "transport/monotonic_clock.hpp"
+#include "transport/sonix_global_lock.hpp"
+#include "transport/vendor_status.hpp"
+
+namespace velmora::uvc_stereo::detail {
+
+WindowsImuReader::WindowsImuReader(const SonixLib::scDevice_t& device, const ImuTransportConfig& transport)
+    : device_(device), transport_(transport), buffer_(transport.xu_length, 0) {}
+
+WindowsImuReader::~WindowsImuReader() {
+    win_detail::SonixGlobalLock lock;
+    (void)SonixCam_UnInit();
+}
+
+Result<ReadImuResult> WindowsImuReader::read() {
+    win_detail::SonixGlobalLock lock;
+    const std::uint64_t t0 = monotonic_now_ns();
+    std::fill(buffer_.begin(), buffer_.end(), std::uint8_t{0});
+    if (!SonixCam_XuRead(&device_, buffer_.data(), transport_.xu_length, transport_.xu_selector,
+                         transport_.xu_unit)) {
+        return win_detail::make_vendor_status(ErrorCode::BackendError, "SonixCam_XuRead", &device_);
+    }
+    const std::uint64_t t1 = monotonic_now_ns();
+
+    ReadImuResult sample;
+    Status decoded = decode_imu_payload(buffer_.data(), buffer_.size(), sample);
+    if (!decoded.ok()) return decoded;
+    sample.timestamp_ns = transfer_midpoint_ns(t0, t1);
+    return sample;
+}
+
+}  // namespace velmora::uvc_stereo::detail

@@ -1,0 +1,32 @@
+// The IMU session over the vendor library. The name is historical: it is the
+// vendor-library reader on every platform, not Windows-only code.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "sonix_camera.h"
+#include "transport/imu_reader.hpp"
+#include "transport/imu_transport_config.hpp"
+
+namespace velmora::uvc_stereo::detail {
+
+// Owns one outstanding SonixCam_Init (taken by the open) and gives it back on
+// destruction under the vendor lock. The extension unit stays selected.
+class WindowsImuReader final : public ImuReader::Impl {
+public:
+    WindowsImuReader(const SonixLib::scDevice_t& device, const ImuTransportConfig& transport);
+    ~WindowsImuReader() override;
+    WindowsImuReader(const WindowsImuReader&) = delete;
+    WindowsImuReader& operator=(const WindowsImuReader&) = delete;
+
+    // One transfer, timestamped at its middle. Allocates nothing on success.
+    Result<ReadImuResult> read() override;
+
+private:
+    SonixLib::scDevice_t device_;
+    ImuTransportConfig transport_;
+    std::vector<std::uint8_t> buffer_;  // xu_length bytes, allocated once
+};
+
+}  // namespace velmora::uvc_stereo::detail

@@ -1,0 +1,147 @@
+// The capability probe against a virtual camera, and the selection config.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "transport/capability_probe.hpp"
+#include "vcam_support.hpp"
+
+namespace velmora::uvc_stereo::transport_test {
+namespace {
+
+TEST(SelectionConfigTest, SelectsExactlyTheGivenDevice) {
+    struct Row {
+        const char* name;
+        std::uint16_t vid, pid;
+        std::string vidpid;
+    };
+    const Row rows[] = {
+        {"both ids", 0x0C45, 0x0643, "0c450643"},
+        {"no vendor id", 0, 0x0643, ""},
+        {"no product id", 0x0C45, 0, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        DeviceInfo device;
+        device.vid = row.vid;
+        device.pid = row.pid;
+        device.aux_flag_0 = 3;
+        device.aux_flag_1 = 5;
+        device.serial_number = "S1";
+        device.device_path = "path";
+        device.name = "not copied";
+        const FlashConfig config = detail::make_selection_config(device);
+        EXPECT_EQ(config.vidpid, row.vidpid);
+        EXPECT_FALSE(config.auto_select);
+        EXPECT_EQ(config.filter_vid, 0);
+        EXPECT_EQ(config.filter_pid, 0);
+        EXPECT_EQ(config.aux_flag_0, 3);
+        EXPECT_EQ(config.aux_flag_1, 5);
+        EXPECT_EQ(config.serial_number, "S1");
+        EXPECT_EQ(config.device_path, "path");
+        EXPECT_EQ(config.flash_user_space_address, FlashConfig().flash_user_space_address);
+        EXPECT_EQ(config.flash_user_space_size, FlashConfig().flash_user_space_size);
+    }
+}
+
+using CapabilityProbeTest = VcamTest;
+
+TEST_F(CapabilityProbeTest, ValidReportIsDecoded) {
+    CameraOptions camera;
+    camera.capability = kValidCapabilityReport;
+    load_camera(camera);
+
+    const detail::XuCapabilityProbeResult result = detail::probe_xu_capability(camera_info());
+    ASSERT_EQ(result.state, 0u) << result.status.message();
+    ASSERT_TRUE(result.report.has_value());
+    ASSERT_TRUE(result.report->flash.has_value());
+    EXPECT_EQ(result.report->flash->user_space_address, 0x51000u);
+    ASSERT_TRUE(result.report->imu.has_value());
+    EXPECT_EQ(result.report->imu->model, "IMU-A");
+
+    const vcam_call node = logged_calls_of("SonixCam_SetNodeID").at(0);
+    EXPECT_EQ(node.args[0], 4u);
+    const vcam_call read = logged_calls_of("SonixCam_XuRead").at(0);
+    EXPECT_EQ(std::vector<std::uint64_t>(read.args, read.args + 3), (std::vector<std::uint64_t>{64, 11, 4}));
+    EXPECT_EQ(vcam_count_calls("SonixCam_UnInit"), 1u);
+}
+
+TEST_F(CapabilityProbeTest, DeviceWithoutIdsIsFoundByPath) {
+    CameraOptions camera;
+    camera.capability = kValidCapabilityReport;
+    load_camera(camera);
+    DeviceInfo device = camera_info();
+    device.vid = 0;
+    EXPECT_EQ(detail::probe_xu_capability(device).state, 0u);
+}
+
+TEST_F(CapabilityProbeTest, FailuresComeBackAsStateOne) {
+    struct Row {
+        const char* name;
+        const char* failing_call;  // null: none
+        DeviceInfo device;
+        ErrorCode code;
+        std::string message;
+        std::size_t uninit_calls;
+    };
+    DeviceInfo unplugged = camera_info();
+    unplugged.device_path = "\\\\?\\usb#vid_0c45&pid_0643#gone";
+    const Row rows[] = {
+        {"all-zero report", nullptr, camera_info(), ErrorCode::BadMagic, "capability XU returned an all-zero report", 1},
+        {"init fails", "SonixCam_Init", camera_info(), ErrorCode::DeviceUnavailable,
+         "SonixCam_Init failed: vendor_code=ecDeviceDisconnect(7)", 0},
+        {"node selection fails", "SonixCam_SetNodeID", camera_info(), ErrorCode::BackendError,
+         "SonixCam_SetNodeID failed: vendor_code=ecDeviceDisconnect(7)", 1},
+        {"transfer fails", "SonixCam_XuRead", camera_info(), ErrorCode::BackendError,
+         "SonixCam_XuRead failed: vendor_code=ecDeviceDisconnect(7)", 1},
+        {"device gone", nullptr, unplugged, ErrorCode::DeviceUnavailable,
+         "preferred device_path not found in current scan", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        load_camera();
+        if (row.failing_call) {
+            ASSERT_EQ(vcam_fail_call(row.failing_call, 1, kInjectedCode), 0);
+        }
+        const detail::XuCapabilityProbeResult result = detail::probe_xu_capability(row.device);
+        EXPECT_EQ(result.state, 1u);
+        EXPECT_FALSE(result.report.has_value());
+        EXPECT_EQ(result.status.code(), row.code);
+        EXPECT_EQ(result.status.message(), row.message);
+        EXPECT_EQ(vcam_count_calls("SonixCam_UnInit"), row.uninit_calls);
+        EXPECT_EQ(vcam_init_depth(), 0);
+    }
+}
+
+Result<win_detail::EnumeratedDevice> resolver_throwing_std(const FlashConfig&, bool) {
+    throw std::runtime_error("enumeration exploded");
+}
+
+Result<win_detail::EnumeratedDevice> resolver_throwing_other(const FlashConfig&, bool) { throw 42; }
+
+TEST_F(CapabilityProbeTest, ExceptionsInsideAreCaughtAndTheLibraryBalanced) {
+    struct Row {
+        detail::DeviceResolver resolver;
+        const char* message;
+    };
+    const Row rows[] = {
+        {&resolver_throwing_std, "enumeration exploded"},
+        {&resolver_throwing_other, "unknown exception during Windows capability XU read"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.message);
+        vcam_clear_call_log();
+        const detail::XuCapabilityProbeResult result = detail::probe_xu_capability_using(camera_info(), row.resolver);
+        EXPECT_EQ(result.state, 1u);
+        EXPECT_EQ(result.status.code(), ErrorCode::InternalError);
+        EXPECT_EQ(result.status.message(), row.message);
+        EXPECT_EQ(vcam_count_calls("SonixCam_UnInit"), 1u);
+        EXPECT_EQ(vcam_init_depth(), 0);
+        EXPECT_TRUE(vendor_lock_free());
+    }
+}
+
+}  // namespace
+}  // namespace velmora::uvc_stereo::transport_test

@@ -1,0 +1,146 @@
+// Fails every vendor call of every transport operation in turn: each failure
+// must come back as its own status, leave the library balanced and the lock
+// free, and the next run on the healthy camera must succeed.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "sonix_camera.h"
+#include "transport/capability_probe.hpp"
+#include "transport/firmware_version.hpp"
+#include "transport/imu_reader.hpp"
+#include "vcam_support.hpp"
+#include "velmora/uvc_stereo/flash_record.hpp"
+#include "velmora/uvc_stereo/flash_transport.hpp"
+
+namespace velmora::uvc_stereo::transport_test {
+namespace {
+
+constexpr std::uint32_t kUserSpace = 0x51000;
+constexpr std::uint32_t kSectorSize = 4096;
+
+
+void load_healthy_camera() {
+    CameraOptions camera;
+    camera.capability = kValidCapabilityReport;
+    camera.imu_samples = {kImuSample};
+    load_camera(camera);
+    const std::vector<std::uint8_t> payload = bytes_of("{\"k\":1}");
+    flash_poke(kUserSpace, encode_record(0x5A4F564B, 1, 16, static_cast<std::uint32_t>(payload.size()),
+                                         crc32_ieee(payload), payload));
+}
+
+struct Operation {
+    const char* name;
+    std::function<Status()> run;
+};
+
+std::vector<Operation> operations() {
+    FlashBlob blob;
+    blob.payload = bytes_of("{\"written\":true}");
+    return {
+        {"probe_flash_transport", [] { return probe_flash_transport(FlashConfig()); }},
+        {"read_blob_from_device", [] { return read_blob_from_device(FlashConfig()).status(); }},
+        {"write_blob_to_device", [blob] { return write_blob_to_device(FlashConfig(), blob); }},
+        {"read_firmware_version_from_device",
+         [] { return detail::read_firmware_version_from_device(FlashConfig()).status(); }},
+        {"probe_xu_capability", [] { return detail::probe_xu_capability(camera_info()).status; }},
+        {"open_imu_platform and read",
+         [] {
+             detail::ImuTransportConfig transport;
+             Result<detail::ImuReader> reader = detail::open_imu_platform(camera_info(), transport);
+             if (!reader.ok()) return reader.status();
+             return reader.value().read().status();
+         }},
+    };
+}
+
+std::string vendor_text(const std::string& function) {
+    return function + " failed: vendor_code=ecDeviceDisconnect(" + std::to_string(kInjectedCode) + ")";
+}
+
+std::string with_range(const std::string& text, std::uint64_t address, std::uint64_t length) {
+    char suffix[64];
+    std::snprintf(suffix, sizeof(suffix), " (address=0x%08X, length=%llu)", static_cast<unsigned>(address),
+                  static_cast<unsigned long long>(length));
+    return text + suffix;
+}
+
+// What an operation must report when this call of the healthy run fails.
+Status expected_failure(const vcam_call& call) {
+    const std::string function = call.function;
+    const std::string vendor = vendor_text(function);
+    if (function == "SonixCam_UnInit" || function == "SonixCam_GetDevDescriptor") return Status();  // tolerated
+    if (function == "SonixCam_Init" || function == "SonixCam_GetSerialFlashType") {
+        return Status(ErrorCode::DeviceUnavailable, vendor);
+    }
+    if (function == "SonixCam_EnumCameras") return Status(ErrorCode::BackendError, vendor);
+    if (function == "SonixCam_CstmReadFromSF") {
+        return Status(ErrorCode::ReadFailed, with_range(vendor, call.args[0], call.args[1]));
+    }
+    if (function == "SonixCam_GetVersion") return Status(ErrorCode::ReadFailed, vendor);
+    if (function == "SonixCam_SetStatusRegBitWP" || function == "SonixCam_SetWriteProtectedSF") {
+        return Status(ErrorCode::WriteFailed, vendor);
+    }
+    if (function == "SonixCam_SectorEraseSF") {
+        return Status(ErrorCode::EraseFailed, with_range(vendor, call.args[0], kSectorSize));
+    }
+    if (function == "SonixCam_WriteToSF") {
+        return Status(ErrorCode::WriteFailed, with_range(vendor, call.args[0], call.args[1]));
+    }
+    if (function == "SonixCam_SetNodeID" || function == "SonixCam_XuRead") {
+        return Status(ErrorCode::BackendError, vendor);
+    }
+    ADD_FAILURE() << "no expectation for " << function;
+    return Status();
+}
+
+unsigned occurrence(const std::vector<vcam_call>& calls, std::size_t index) {
+    unsigned nth = 0;
+    for (std::size_t i = 0; i <= index; ++i) {
+        if (std::string(calls[i].function) == calls[index].function) ++nth;
+    }
+    return nth;
+}
+
+using FaultSweepTest = VcamTest;
+
+TEST_F(FaultSweepTest, EveryVendorCallOfEveryOperationFailsCleanly) {
+    for (const Operation& operation : operations()) {
+        SCOPED_TRACE(operation.name);
+        load_healthy_camera();
+        ASSERT_TRUE(operation.run().ok());
+        const std::vector<vcam_call> healthy = logged_calls();
+        ASSERT_FALSE(healthy.empty());
+
+        for (std::size_t index = 0; index < healthy.size(); ++index) {
+            const unsigned nth = occurrence(healthy, index);
+            SCOPED_TRACE(testing::Message() << healthy[index].function << " #" << nth);
+            load_healthy_camera();
+            ASSERT_EQ(vcam_fail_call(healthy[index].function, nth, kInjectedCode), 0) << vcam_last_error();
+
+            const Status status = operation.run();
+            const Status expected = expected_failure(healthy[index]);
+            EXPECT_EQ(status.code(), expected.code());
+            EXPECT_EQ(status.message(), expected.message());
+            EXPECT_GE(vcam_count_calls(healthy[index].function), nth);  // the fault was reached
+            if (std::string(healthy[index].function) == "SonixCam_UnInit") {
+                // The library refused to uninitialise; the SDK called it exactly once.
+                EXPECT_EQ(vcam_init_depth(), 1);
+                (void)SonixCam_UnInit();
+            }
+            EXPECT_EQ(vcam_init_depth(), 0);
+            EXPECT_TRUE(vendor_lock_free());
+
+            vcam_clear_faults();
+            const Status again = operation.run();
+            EXPECT_TRUE(again.ok()) << again.message();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace velmora::uvc_stereo::transport_test
