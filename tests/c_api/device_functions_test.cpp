@@ -1,0 +1,238 @@
+// Tests of the C device, scan, IMU and JSON functions against the virtual camera.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "c_api_test_support.hpp"
+#include "sonix_virtual/vcam_control.h"
+#include "velmora/uvc_stereo/scan.hpp"
+#include "velmora_uvc_stereo_c.h"
+
+namespace velmora::uvc_stereo::c_api {
+namespace {
+
+using testing::all_bytes_are;
+using testing::fill_bytes;
+using testing::last_message;
+
+constexpr std::uint16_t kReportingPid = 0x0643;  // "cam0" of the default scenario
+constexpr std::uint16_t kLegacyPid = 0x0645;     // "cam1", answers the capability control with zeros
+constexpr unsigned char kGarbage = 0xA5;
+constexpr int kVendorNotFindDevice = 4;
+
+struct DeviceCloser {
+    void operator()(velmora_uvc_stereo_device* device) const { velmora_uvc_stereo_close_device(device); }
+};
+using DevicePtr = std::unique_ptr<velmora_uvc_stereo_device, DeviceCloser>;
+
+class DeviceFunctions : public ::testing::Test {
+protected:
+    void SetUp() override { vcam_load_default_scenario(); }
+    void TearDown() override { vcam_load_default_scenario(); }
+
+    static struct velmora_uvc_stereo_device_info scanned(std::uint16_t pid) {
+        struct velmora_uvc_stereo_device_info* devices = nullptr;
+        size_t count = 0;
+        struct velmora_uvc_stereo_device_info found;
+        std::memset(&found, 0, sizeof(found));
+        EXPECT_EQ(velmora_uvc_stereo_scan_devices(&devices, &count), 0) << last_message();
+        for (size_t i = 0; i < count; ++i) {
+            if (devices[i].pid == pid) found = devices[i];
+        }
+        velmora_uvc_stereo_free(devices);
+        EXPECT_EQ(found.pid, pid) << "camera not in the scan";
+        return found;
+    }
+
+    static DevicePtr open(std::uint16_t pid, const velmora_uvc_stereo_open_device_options* options = nullptr) {
+        const struct velmora_uvc_stereo_device_info info = scanned(pid);
+        velmora_uvc_stereo_device* device = nullptr;
+        EXPECT_EQ(velmora_uvc_stereo_open_device(&info, options, &device), 0) << last_message();
+        EXPECT_EQ(last_message(), "");
+        return DevicePtr(device);
+    }
+
+    static std::string read_json(velmora_uvc_stereo_device* device) {
+        uint16_t version = 0;
+        char* json = nullptr;
+        size_t length = 0;
+        if (velmora_uvc_stereo_device_read_json(device, &version, &json, &length) != 0) return "<failed>";
+        std::string text(json, length);
+        velmora_uvc_stereo_free(json);
+        return text;
+    }
+};
+
+TEST_F(DeviceFunctions, EmptyScanGivesNoDevicesFoundWithClearedOuts) {
+    ASSERT_EQ(vcam_load_scenario_json(R"({"devices": []})"), 0) << vcam_last_error();
+    struct velmora_uvc_stereo_device_info* devices = reinterpret_cast<struct velmora_uvc_stereo_device_info*>(this);
+    size_t count = 99;
+    EXPECT_EQ(velmora_uvc_stereo_scan_devices(&devices, &count), VELMORA_UVC_STEREO_ERROR_BACKEND);
+    EXPECT_EQ(last_message(), "no devices found");
+    EXPECT_EQ(devices, nullptr);
+    EXPECT_EQ(count, 0u);
+
+    velmora_uvc_stereo_ctx* ctx = nullptr;
+    ASSERT_EQ(velmora_uvc_stereo_ctx_create(nullptr, &ctx), 0);
+    struct velmora_uvc_stereo_device_info first;
+    fill_bytes(first, kGarbage);
+    EXPECT_EQ(velmora_uvc_stereo_ctx_scan(ctx, &first), VELMORA_UVC_STEREO_ERROR_BACKEND);
+    EXPECT_TRUE(all_bytes_are(first, 0));
+    const char* text = nullptr;
+    size_t length = 0;
+    ASSERT_EQ(velmora_uvc_stereo_ctx_last_error_message(ctx, &text, &length), 0);
+    EXPECT_EQ(std::string(text, length), "no devices found");
+    velmora_uvc_stereo_ctx_destroy(ctx);
+}
+
+TEST_F(DeviceFunctions, ScanFailureIsPassedOnUnchanged) {
+    ASSERT_EQ(vcam_fail_call("SonixCam_EnumCameras", 1, kVendorNotFindDevice + 1), 0);
+    const Result<std::vector<DeviceInfo>> expected = scan_devices();
+    ASSERT_FALSE(expected.ok());
+    ASSERT_EQ(vcam_fail_call("SonixCam_EnumCameras", 1, kVendorNotFindDevice + 1), 0);
+    struct velmora_uvc_stereo_device_info* devices = nullptr;
+    size_t count = 7;
+    EXPECT_EQ(velmora_uvc_stereo_scan_devices(&devices, &count), static_cast<int>(expected.status().code()));
+    EXPECT_EQ(last_message(), expected.status().message());
+    EXPECT_EQ(devices, nullptr);
+    EXPECT_EQ(count, 0u);
+}
+
+TEST_F(DeviceFunctions, LegacyCameraCapabilityStructure) {
+    DevicePtr device = open(kLegacyPid);
+    ASSERT_TRUE(device);
+    velmora_uvc_stereo_capability_info info;
+    fill_bytes(info, kGarbage);
+    info.struct_size = 176;
+    ASSERT_EQ(velmora_uvc_stereo_device_capability_info(device.get(), &info), 0);
+    velmora_uvc_stereo_capability_info expected;
+    std::memset(&expected, 0, sizeof(expected));
+    expected.struct_size = 176;
+    expected.state = VELMORA_UVC_STEREO_CAPABILITY_LEGACY;
+    std::strcpy(expected.message, "Capability reporting is not supported on this device");
+    EXPECT_EQ(std::memcmp(&info, &expected, sizeof(info)), 0);
+}
+
+TEST_F(DeviceFunctions, ReportedEightCharacterImuModel) {
+    ASSERT_EQ(vcam_update_device_json("cam0", R"({"capability": {"minor_version": 2,
+        "flash": {"address": "0x51000", "size": "0x10000"},
+        "imu": {"model": "BMI088XY", "unit": 4, "selector": 10, "length": 17, "exponent": 1,
+                "temperature_offset": 250, "temperature_scale": 1280, "accel_scale": 2048, "gyro_scale": 164}}})"),
+              0)
+        << vcam_last_error();
+    DevicePtr device = open(kReportingPid);
+    ASSERT_TRUE(device);
+    velmora_uvc_stereo_capability_info info;
+    velmora_uvc_stereo_capability_info_init(&info);
+    ASSERT_EQ(velmora_uvc_stereo_device_capability_info(device.get(), &info), 0);
+    EXPECT_EQ(info.state, VELMORA_UVC_STEREO_CAPABILITY_REPORTED);
+    EXPECT_EQ(info.minor_version, 2);
+    EXPECT_EQ(std::string(info.imu_model, sizeof(info.imu_model)), std::string("BMI088XY") + '\0');
+    EXPECT_EQ(info.imu_xu_unit, 4);
+    EXPECT_EQ(info.flash_user_space_address, 0x51000u);
+    EXPECT_DOUBLE_EQ(info.imu_conversion.temperature_offset_c, 25.0);
+    EXPECT_DOUBLE_EQ(info.imu_conversion.gyro_lsb_per_dps, 16.4);
+}
+
+TEST_F(DeviceFunctions, DescriptionIsCheckedBeforeAnyDeviceAccess) {
+    struct velmora_uvc_stereo_device_info info = scanned(kReportingPid);
+    info.opencv_index_count = 2;
+    info.opencv_indices[0] = {VELMORA_UVC_STEREO_CAP_DSHOW, 0};
+    info.opencv_indices[1] = {VELMORA_UVC_STEREO_CAP_DSHOW, 1};
+    vcam_clear_call_log();
+    velmora_uvc_stereo_device* device = reinterpret_cast<velmora_uvc_stereo_device*>(this);
+    EXPECT_EQ(velmora_uvc_stereo_open_device(&info, nullptr, &device), 1);
+    EXPECT_EQ(last_message(), "duplicated opencv backend entry");
+    EXPECT_EQ(device, nullptr);
+    EXPECT_EQ(vcam_call_count(), 0u);
+}
+
+TEST_F(DeviceFunctions, OpenFailuresArePassedOnAndLeaveNoHandle) {
+    const struct velmora_uvc_stereo_device_info info = scanned(kReportingPid);
+    velmora_uvc_stereo_open_device_options options = {8};
+    velmora_uvc_stereo_device* device = reinterpret_cast<velmora_uvc_stereo_device*>(this);
+    EXPECT_EQ(velmora_uvc_stereo_open_device(&info, &options, &device), 1);
+    EXPECT_EQ(last_message(), "open_device required_capabilities contains unknown bits");
+    EXPECT_EQ(device, nullptr);
+}
+
+TEST_F(DeviceFunctions, DeviceInfoIsTheDescriptionItWasOpenedWith) {
+    struct velmora_uvc_stereo_device_info info = scanned(kLegacyPid);
+    info.opencv_index_count = 1;
+    info.opencv_indices[0] = {VELMORA_UVC_STEREO_CAP_MSMF, 5};
+    std::memset(info.aux_text, 'x', sizeof(info.aux_text));  // unterminated: read to the array's end only
+    velmora_uvc_stereo_device* raw_device = nullptr;
+    ASSERT_EQ(velmora_uvc_stereo_open_device(&info, nullptr, &raw_device), 0) << last_message();
+    DevicePtr device(raw_device);
+    struct velmora_uvc_stereo_device_info reported;
+    fill_bytes(reported, kGarbage);
+    ASSERT_EQ(velmora_uvc_stereo_device_info(device.get(), &reported), 0);
+    // The caller's indices come back; the 512 unterminated bytes are cut to 511.
+    info.aux_text[511] = '\0';
+    EXPECT_EQ(std::memcmp(&reported, &info, sizeof(info)), 0);
+}
+
+TEST_F(DeviceFunctions, WriteJsonLengthZeroReadsToTheNulAndALengthCutsTheText) {
+    DevicePtr device = open(kLegacyPid);
+    ASSERT_TRUE(device);
+    const char seven_bytes[] = "{\"a\":1}";
+    ASSERT_EQ(std::strlen(seven_bytes), 7u);
+    EXPECT_EQ(velmora_uvc_stereo_device_write_json(device.get(), seven_bytes, 0), 0) << last_message();
+    EXPECT_EQ(last_message(), "");
+    EXPECT_EQ(read_json(device.get()), "{\"a\":1}");
+
+    EXPECT_EQ(velmora_uvc_stereo_device_write_json(device.get(), seven_bytes, 3), VELMORA_UVC_STEREO_ERROR_INVALID_JSON);
+    EXPECT_EQ(read_json(device.get()), "{\"a\":1}");  // nothing was written
+}
+
+TEST_F(DeviceFunctions, ReadJsonTerminatesItsBufferAndClearsOutsOnFailure) {
+    DevicePtr device = open(kReportingPid);
+    ASSERT_TRUE(device);
+    uint16_t version = 0;
+    char* json = nullptr;
+    size_t length = 0;
+    ASSERT_EQ(velmora_uvc_stereo_device_read_json(device.get(), &version, &json, &length), 0);
+    ASSERT_NE(json, nullptr);
+    EXPECT_EQ(json[length], '\0');
+    EXPECT_EQ(std::strlen(json), length);
+    EXPECT_EQ(version, 1);  // the default scenario stores cam0's record as version 1
+    velmora_uvc_stereo_free(json);
+
+    ASSERT_EQ(velmora_uvc_stereo_device_open_imu(device.get()), 0) << last_message();
+    version = 9;
+    json = reinterpret_cast<char*>(this);
+    length = 9;
+    EXPECT_EQ(velmora_uvc_stereo_device_read_json(device.get(), &version, &json, &length), 1);
+    EXPECT_EQ(last_message(), "IMU must be closed before flash JSON access");
+    EXPECT_EQ(version, 0);
+    EXPECT_EQ(json, nullptr);
+    EXPECT_EQ(length, 0u);
+    velmora_uvc_stereo_free(json);
+}
+
+TEST_F(DeviceFunctions, ImuSessionThroughTheCInterface) {
+    DevicePtr device = open(kReportingPid);
+    ASSERT_TRUE(device);
+    velmora_uvc_stereo_read_imu_result raw;
+    fill_bytes(raw, kGarbage);
+    EXPECT_EQ(velmora_uvc_stereo_device_read_imu(device.get(), &raw), 1);
+    EXPECT_EQ(last_message(), "IMU is not open");
+    EXPECT_TRUE(all_bytes_are(raw, 0));
+
+    ASSERT_EQ(velmora_uvc_stereo_device_open_imu(device.get()), 0) << last_message();
+    ASSERT_EQ(velmora_uvc_stereo_device_read_imu(device.get(), &raw), 0) << last_message();
+    EXPECT_EQ(last_message(), "");
+    velmora_uvc_stereo_converted_imu_result by_device;
+    velmora_uvc_stereo_converted_imu_result by_defaults;
+    ASSERT_EQ(velmora_uvc_stereo_device_convert_imu(device.get(), &raw, &by_device), 0);
+    ASSERT_EQ(velmora_uvc_stereo_convert_imu(&raw, nullptr, &by_defaults), 0);
+    // cam0 reports the default scale values, so both conversions agree.
+    EXPECT_EQ(std::memcmp(&by_device, &by_defaults, sizeof(by_device)), 0);
+    EXPECT_EQ(velmora_uvc_stereo_device_close_imu(device.get()), 0);
+}
+
+}  // namespace
+}  // namespace velmora::uvc_stereo::c_api
