@@ -51,10 +51,15 @@ void* counted_allocation(std::size_t size, const void* caller) {
 
 void* operator new(std::size_t size) { return counted_allocation(size, __builtin_return_address(0)); }
 void* operator new[](std::size_t size) { return counted_allocation(size, __builtin_return_address(0)); }
+// The replacement new takes its memory from malloc, so free is the matching
+// release; GCC cannot see that once it inlines these into a delete expression.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+#pragma GCC diagnostic pop
 
 namespace velmora::uvc_stereo::transport_test {
 namespace {
