@@ -115,6 +115,9 @@ TEST(DeviceImuTest, ReportWithoutImuIsRefusedWithoutDeviceAccess) {
     EXPECT_EQ(testing::total_calls(), 0U);
     EXPECT_FALSE(device.has_imu_transport());
     EXPECT_EQ(device.imu_conversion_options().status().message(), "IMU is not supported on this device");
+    const Result<ConvertedImuResult> converted = device.convert_imu(ReadImuResult{});
+    EXPECT_EQ(converted.status().code(), ErrorCode::NotSupported);
+    EXPECT_EQ(converted.status().message(), "IMU is not supported on this device");
 }
 
 TEST(DeviceImuTest, FirmwareGate) {

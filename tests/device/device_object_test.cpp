@@ -87,28 +87,6 @@ TEST(DeviceObjectTest, ClosedDevicesShareOneDefaultRecord) {
     EXPECT_EQ(&first.capability_info(), &second.capability_info());  // NOLINT(bugprone-use-after-move)
 }
 
-TEST(DeviceObjectTest, ConversionOptionsNeedADeclaredImu) {
-    auto impl = std::make_unique<Device::Impl>();
-    impl->imu_declared = false;
-    Device without_imu = detail::DeviceAccess::make(std::move(impl));
-    const Result<ImuConversionOptions> options = without_imu.imu_conversion_options();
-    EXPECT_EQ(options.status().code(), ErrorCode::NotSupported);
-    EXPECT_EQ(options.status().message(), "IMU is not supported on this device");
-    EXPECT_EQ(without_imu.convert_imu(ReadImuResult{}).status().message(), "IMU is not supported on this device");
-
-    impl = std::make_unique<Device::Impl>();
-    impl->imu_declared = true;
-    impl->imu_transport.conversion = ImuConversionOptions{0.0, 1.0, 1.0, 1.0};
-    Device with_imu = detail::DeviceAccess::make(std::move(impl));
-    ReadImuResult raw;
-    raw.temperature_raw = 42;
-    raw.gyro_raw = {1, 2, 3};
-    const Result<ConvertedImuResult> converted = with_imu.convert_imu(raw);
-    ASSERT_TRUE(converted.ok());
-    EXPECT_DOUBLE_EQ(converted.value().temperature_c, 42.0);
-    EXPECT_DOUBLE_EQ(converted.value().gyro_dps[2], 3.0);
-}
-
 TEST(DeviceObjectTest, JsonAccessNeedsADeclaredFlashAndNoTouchingTheCamera) {
     auto impl = std::make_unique<Device::Impl>();
     impl->flash_declared = false;
@@ -117,14 +95,6 @@ TEST(DeviceObjectTest, JsonAccessNeedsADeclaredFlashAndNoTouchingTheCamera) {
     const Status written = device.write_json("{}");
     EXPECT_EQ(written.code(), ErrorCode::NotSupported);
     EXPECT_EQ(written.message(), "valid capability XU report does not declare Flash");
-}
-
-TEST(DeviceObjectTest, ReadImuWithoutSessionAndCloseWithoutOpen) {
-    Device device = device_with_serial("A", 0);
-    EXPECT_TRUE(device.close_imu().ok());
-    const Result<ReadImuResult> sample = device.read_imu();
-    EXPECT_EQ(sample.status().code(), ErrorCode::InvalidArgument);
-    EXPECT_EQ(sample.status().message(), "IMU is not open");
 }
 
 }  // namespace

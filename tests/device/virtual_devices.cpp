@@ -94,7 +94,7 @@ std::string device_json(const VirtualCamera& camera) {
     std::string device = "{\"id\":" + json_string(camera.id) + "," + ids + ",\"name\":" +
                          json_string("Test " + camera.id) + ",\"serial_number\":" + json_string(camera.id) +
                          ",\"descriptor_text\":\"Test Camera\"";
-    device += ",\"firmware_version\":" + (camera.firmware_fails ? std::string("null") : json_string(camera.firmware));
+    device += ",\"firmware_version\":" + json_string(camera.firmware);
     device += ",\"capability\":" + capability_json(camera);
     device += ",\"imu\":" + imu_json(camera);
     device += ",\"flash\":" + flash_json(camera);

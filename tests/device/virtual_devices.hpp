@@ -27,7 +27,6 @@ struct VirtualCamera {
     std::string id = "cam";
     std::uint16_t pid = 0x2502;
     std::string firmware = "FW-1.0.0";
-    bool firmware_fails = false;
     // No report at all (a legacy camera answers with 64 zero bytes).
     bool legacy = false;
     // Report sections; ignored for a legacy camera.
