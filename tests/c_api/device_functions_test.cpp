@@ -170,7 +170,9 @@ TEST_F(DeviceFunctions, DeviceInfoIsTheDescriptionItWasOpenedWith) {
     struct velmora_uvc_stereo_device_info reported;
     fill_bytes(reported, kGarbage);
     ASSERT_EQ(velmora_uvc_stereo_device_info(device.get(), &reported), 0);
-    // The caller's indices come back; the 512 unterminated bytes are cut to 511.
+    // The caller's one counted index comes back, the scan's second entry left
+    // beyond the count does not; the 512 unterminated bytes are cut to 511.
+    std::memset(&info.opencv_indices[1], 0, sizeof(info.opencv_indices) - sizeof(info.opencv_indices[0]));
     info.aux_text[511] = '\0';
     EXPECT_EQ(std::memcmp(&reported, &info, sizeof(info)), 0);
 }
