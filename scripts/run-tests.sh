@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native debug suite, the address and
 # undefined-behaviour sanitizers, the thread sanitizer (concurrency tests),
-# the Windows build under Wine, and a consumer project against the installed
-# package. Ends with one summary line.
+# the Windows build under Wine, and, against the installed package, a consumer
+# project, the C and C++ examples and the tool. Ends with one summary line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -52,19 +52,31 @@ preset_suite() {
         run_ctest "$preset"
 }
 
+# Builds one example folder as its own project against the installed package
+# and runs it (against the virtual camera installed beside the SDK).
+example_check() {
+    local name=$1 program=$2 prefix=$3
+    cmake -S "examples/$name" -B "build/example-$name" -G Ninja -DCMAKE_PREFIX_PATH="$PWD/$prefix" >/dev/null &&
+        cmake --build "build/example-$name" &&
+        "./build/example-$name/$program"
+}
+
 consumer_check() {
     local prefix=build/dev/install
     cmake --install build/dev --prefix "$prefix" >/dev/null &&
         cmake -S tests/consumer -B build/consumer -G Ninja -DCMAKE_PREFIX_PATH="$PWD/$prefix" >/dev/null &&
         cmake --build build/consumer &&
-        ./build/consumer/consumer
+        ./build/consumer/consumer &&
+        example_check cpp example_cpp "$prefix" &&
+        example_check c example_c "$prefix" &&
+        "$prefix/bin/velmora-stereo" scan
 }
 
 stage "native debug" preset_suite dev
 stage "address and undefined-behaviour sanitizers" preset_suite asan
 stage "thread sanitizer" preset_suite tsan
 stage "Windows (MinGW) under Wine" preset_suite mingw
-stage "installed package consumer" consumer_check
+stage "installed package: consumer, examples and tool" consumer_check
 
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 

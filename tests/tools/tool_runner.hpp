@@ -1,0 +1,31 @@
+// Runs the tool in the test's own process and captures what it prints.
+#pragma once
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tool.hpp"
+
+namespace velmora::stereo_tool::testing {
+
+struct ToolRun {
+    int exit_code = -1;
+    std::string out;
+    std::string err;
+};
+
+inline ToolRun run(const std::vector<std::string>& args, const std::string& input = {}) {
+    std::istringstream in(input);
+    std::ostringstream out;
+    std::ostringstream err;
+    ToolRun result;
+    result.exit_code = run_tool(args, in, out, err);
+    result.out = out.str();
+    result.err = err.str();
+    return result;
+}
+
+inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+}  // namespace velmora::stereo_tool::testing

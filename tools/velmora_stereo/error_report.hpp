@@ -1,0 +1,23 @@
+// Reporting failures on standard error: the SDK's message, code name and number.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+
+#include <velmora/uvc_stereo/status.hpp>
+
+namespace velmora::stereo_tool {
+
+// "DeviceUnavailable" for ErrorCode::DeviceUnavailable; "Unknown" outside the table.
+std::string_view error_code_name(uvc_stereo::ErrorCode code);
+
+// Prints "error: <message> (<CodeName>, <number>)" and returns kExitFailure.
+int report_failure(const uvc_stereo::Status& status, std::ostream& err);
+
+// Prints "error: <message>" followed by the usage hint of the command (or the
+// general one) and returns kExitUsage.
+struct CommandSpec;
+int report_usage_error(const std::string& message, const CommandSpec* command, std::ostream& err);
+
+}  // namespace velmora::stereo_tool

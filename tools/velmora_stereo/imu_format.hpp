@@ -1,0 +1,33 @@
+// Formatting IMU samples as an aligned table, CSV or JSON lines.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iosfwd>
+
+#include <velmora/uvc_stereo/records.hpp>
+
+namespace velmora::stereo_tool {
+
+enum class ImuFormat { Table, Csv, JsonLines };
+
+class ImuSampleWriter {
+public:
+    ImuSampleWriter(ImuFormat format, std::ostream& out);
+
+    // The header line (table and CSV), written before the first sample.
+    void begin();
+    void write(std::size_t index, const uvc_stereo::ReadImuResult& raw,
+               const uvc_stereo::ConvertedImuResult& converted);
+
+private:
+    ImuFormat format_;
+    std::ostream& out_;
+    std::uint64_t first_timestamp_ns_ = 0;
+};
+
+// "Read 10 samples in 0.105 s (host timestamps): 95.2 samples/s", or a text
+// saying that no rate can be given for fewer than two distinct timestamps.
+std::string format_sample_rate(std::size_t count, std::uint64_t first_ns, std::uint64_t last_ns);
+
+}  // namespace velmora::stereo_tool

@@ -1,0 +1,78 @@
+// The info command: what one camera declares about itself.
+#include <cstdio>
+#include <ostream>
+
+#include <velmora/uvc_stereo/device.hpp>
+
+#include "camera_summary.hpp"
+#include "commands.hpp"
+#include "device_selection.hpp"
+#include "error_report.hpp"
+#include "open_camera.hpp"
+#include "text_table.hpp"
+#include "transport/firmware_version.hpp"
+
+namespace velmora::stereo_tool {
+namespace {
+
+namespace uvc = velmora::uvc_stereo;
+
+constexpr std::size_t kVidPidSelectorSize = 16;
+
+// The config that names exactly this camera, for the firmware version read.
+uvc::FlashConfig selection_config(const uvc::DeviceInfo& device) {
+    uvc::FlashConfig config;
+    config.auto_select = false;
+    char vidpid[kVidPidSelectorSize];
+    std::snprintf(vidpid, sizeof vidpid, "%04x%04x", static_cast<unsigned>(device.vid),
+                  static_cast<unsigned>(device.pid));
+    config.vidpid = vidpid;
+    config.serial_number = device.serial_number;
+    config.device_path = device.device_path;
+    return config;
+}
+
+void print_identity(const uvc::DeviceInfo& device, std::ostream& out) {
+    out << "Camera\n";
+    print_key_values({{"vid:pid", format_vid_pid(device.vid, device.pid)},
+                      {"name", device.name},
+                      {"serial number", device.serial_number.empty() ? "(none)" : device.serial_number},
+                      {"descriptor", device.descriptor_text.empty() ? "(none)" : device.descriptor_text},
+                      {"device path", device.device_path}},
+                     out, 2);
+}
+
+void print_firmware(const uvc::DeviceInfo& device, std::ostream& out) {
+    const auto version = uvc::detail::read_firmware_version_from_device(selection_config(device));
+    out << "Firmware\n";
+    print_key_values({{"version", version.ok() ? version.value() : "unavailable: " + version.status().message()}},
+                     out, 2);
+}
+
+}  // namespace
+
+int run_info(const ToolContext& context) {
+    if (const int usage = check_positionals(context, "info", 0); usage != kExitSuccess) return usage;
+    if (const auto problem = check_selection_options(context.options); !problem.empty()) {
+        return report_usage_error(problem, find_command("info"), context.err);
+    }
+    const auto selected = select_device(context.options);
+    if (!selected.ok()) return report_failure(selected.status(), context.err);
+    const uvc::DeviceInfo& device = selected.value();
+
+    // Open with the flash check first, so the report can say whether the flash
+    // answers; a camera whose flash fails is still worth describing.
+    uvc::Status flash_check;
+    auto opened = uvc::open_device(device, uvc::OpenDeviceOptions{kRequireFlash});
+    if (!opened.ok()) {
+        flash_check = opened.status();
+        opened = uvc::open_device(device, uvc::OpenDeviceOptions{kRequireNothing});
+        if (!opened.ok()) return report_failure(opened.status(), context.err);
+    }
+    print_identity(device, context.out);
+    print_capability_summary(opened.value(), flash_check, context.out);
+    print_firmware(device, context.out);
+    return kExitSuccess;
+}
+
+}  // namespace velmora::stereo_tool

@@ -1,0 +1,34 @@
+// The read-json command: the camera's JSON document to standard output or a file.
+#include <ostream>
+
+#include "commands.hpp"
+#include "error_report.hpp"
+#include "file_io.hpp"
+#include "json_text.hpp"
+#include "open_camera.hpp"
+
+namespace velmora::stereo_tool {
+
+int run_read_json(const ToolContext& context) {
+    auto camera = open_selected_camera(context, "read-json", 0, kRequireFlash);
+    if (!camera.device) return camera.exit_code;
+    const auto document = camera.device->read_json();
+    if (!document.ok()) return report_failure(document.status(), context.err);
+
+    const std::string& json = document.value().json;
+    const std::string text = (context.options.has("pretty") ? pretty_print_json(json) : json) + "\n";
+    const auto output = context.options.value("output");
+    if (!output || *output == "-") {
+        context.out << text;
+        return kExitSuccess;
+    }
+    if (const auto problem = write_text_file(*output, text); !problem.empty()) {
+        context.err << "error: " << problem << '\n';
+        return kExitFailure;
+    }
+    context.err << "Wrote " << text.size() << " bytes (record version " << document.value().version << ") to "
+                << *output << ".\n";
+    return kExitSuccess;
+}
+
+}  // namespace velmora::stereo_tool

@@ -1,0 +1,22 @@
+// What every command receives: its parsed options and the process streams.
+#pragma once
+
+#include <iosfwd>
+
+#include "command_line.hpp"
+
+namespace velmora::stereo_tool {
+
+// Exit codes of the tool.
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;  // the camera or the SDK reported an error
+constexpr int kExitUsage = 2;    // the command line was wrong
+
+struct ToolContext {
+    const ParsedOptions& options;
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+}  // namespace velmora::stereo_tool
