@@ -10,9 +10,9 @@ namespace {
 
 constexpr const char* kHelpOption = "help";
 
-const OptionSpec* find_spec(const std::vector<OptionSpec>& specs, const std::string& name) {
-    for (const auto& spec : specs) {
-        if (spec.name == name) return &spec;
+const OptionSpec* find_spec(const std::vector<OptionSpec>& declared_options, const std::string& name) {
+    for (const auto& declared_option : declared_options) {
+        if (declared_option.name == name) return &declared_option;
     }
     return nullptr;
 }
@@ -29,7 +29,7 @@ std::optional<std::string> ParsedOptions::value(const std::string& name) const {
     return found->second;
 }
 
-ParseOutcome parse_options(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {
+ParseOutcome parse_options(const std::vector<std::string>& args, const std::vector<OptionSpec>& declared_options) {
     ParseOutcome outcome;
     bool options_ended = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -61,12 +61,12 @@ ParseOutcome parse_options(const std::vector<std::string>& args, const std::vect
             outcome.options.values[kHelpOption] = "";
             continue;
         }
-        const OptionSpec* spec = find_spec(specs, name);
-        if (spec == nullptr) {
+        const OptionSpec* declared_option = find_spec(declared_options, name);
+        if (declared_option == nullptr) {
             outcome.error = "unknown option '--" + name + "'";
             return outcome;
         }
-        if (spec->value_name.empty()) {
+        if (declared_option->value_name.empty()) {
             if (inline_value) {
                 outcome.error = "option '--" + name + "' takes no value";
                 return outcome;
@@ -76,7 +76,7 @@ ParseOutcome parse_options(const std::vector<std::string>& args, const std::vect
         }
         if (!inline_value) {
             if (i + 1 >= args.size()) {
-                outcome.error = "option '--" + name + "' needs a value (" + spec->value_name + ")";
+                outcome.error = "option '--" + name + "' needs a value (" + declared_option->value_name + ")";
                 return outcome;
             }
             inline_value = args[++i];

@@ -31,9 +31,9 @@ struct ParseOutcome {
     bool ok() const { return error.empty(); }
 };
 
-// Parses args against specs. "-" alone is a positional (standard input);
+// Parses args against declared_options. "-" alone is a positional (standard input);
 // "--" ends the options. --help is always accepted.
-ParseOutcome parse_options(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);
+ParseOutcome parse_options(const std::vector<std::string>& args, const std::vector<OptionSpec>& declared_options);
 
 // Whole-number parsing that refuses signs, blanks and trailing characters.
 std::optional<unsigned long long> parse_unsigned(const std::string& text);

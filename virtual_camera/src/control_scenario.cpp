@@ -76,13 +76,13 @@ VCAM_API int vcam_reload_from_environment(void) {
 
 VCAM_API int vcam_attach_device_json(const char* device_json) {
     return run_control([&](Library& library, std::string& error) {
-        sonix_virtual::DeviceSpec spec;
-        if (device_json == nullptr || !sonix_virtual::parse_device_text(device_json, spec, error)) {
+        sonix_virtual::DeviceSpec setup;
+        if (device_json == nullptr || !sonix_virtual::parse_device_text(device_json, setup, error)) {
             if (device_json == nullptr) error = "device text is null";
             return false;
         }
-        spec.attached = true;
-        return library.add_device(std::move(spec), device_json, error);
+        setup.attached = true;
+        return library.add_device(std::move(setup), device_json, error);
     });
 }
 

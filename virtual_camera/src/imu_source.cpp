@@ -84,20 +84,20 @@ std::vector<std::uint8_t> generated_imu_payload(const ImuGenerator& g, std::uint
     return payload;
 }
 
-ImuSource::ImuSource(ImuSpec spec) : spec_(std::move(spec)) {}
+ImuSource::ImuSource(ImuSpec setup) : setup_(std::move(setup)) {}
 
 bool ImuSource::next(std::uint8_t* out, std::size_t length) {
     std::fill_n(out, length, 0);
-    if (script_position_ < spec_.samples.size()) {
-        const std::vector<std::uint8_t>& sample = spec_.samples[script_position_++];
+    if (script_position_ < setup_.samples.size()) {
+        const std::vector<std::uint8_t>& sample = setup_.samples[script_position_++];
         std::copy_n(sample.begin(), std::min(sample.size(), length), out);
         return true;
     }
-    if (spec_.generator) {
+    if (setup_.generator) {
         generate(out, length);
         return true;
     }
-    if (spec_.repeat && !spec_.samples.empty()) {
+    if (setup_.repeat && !setup_.samples.empty()) {
         script_position_ = 0;
         return next(out, length);
     }
@@ -105,7 +105,7 @@ bool ImuSource::next(std::uint8_t* out, std::size_t length) {
 }
 
 void ImuSource::generate(std::uint8_t* out, std::size_t length) {
-    const std::vector<std::uint8_t> payload = generated_imu_payload(*spec_.generator, generated_++);
+    const std::vector<std::uint8_t> payload = generated_imu_payload(*setup_.generator, generated_++);
     std::copy_n(payload.begin(), std::min(payload.size(), length), out);
 }
 

@@ -10,16 +10,16 @@ namespace sonix_virtual {
 
 class ImuSource {
 public:
-    explicit ImuSource(ImuSpec spec);
+    explicit ImuSource(ImuSpec setup);
 
-    const ImuSpec& spec() const { return spec_; }
+    const ImuSpec& setup() const { return setup_; }
     // Fills length bytes with the next payload; false when the script ran out.
     bool next(std::uint8_t* out, std::size_t length);
 
 private:
     void generate(std::uint8_t* out, std::size_t length);
 
-    ImuSpec spec_;
+    ImuSpec setup_;
     std::size_t script_position_ = 0;
     std::uint64_t generated_ = 0;
 };

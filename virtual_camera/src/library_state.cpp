@@ -17,9 +17,9 @@ namespace {
 constexpr const char* kScenarioVariable = "VCAM_SCENARIO";
 constexpr int kDirectShowBackend = 1;
 
-std::optional<ImuSource> make_imu(const DeviceSpec& spec) {
-    if (!spec.imu) return std::nullopt;
-    return ImuSource(*spec.imu);
+std::optional<ImuSource> make_imu(const DeviceSpec& setup) {
+    if (!setup.imu) return std::nullopt;
+    return ImuSource(*setup.imu);
 }
 
 bool read_file(const std::string& path, std::string& text, std::string& error) {
@@ -37,14 +37,14 @@ bool read_file(const std::string& path, std::string& text, std::string& error) {
 }  // namespace
 
 DeviceState::DeviceState(DeviceSpec device_spec, std::string source, std::uint16_t attachment_handle)
-    : spec(std::move(device_spec)),
-      flash(spec.flash),
-      imu(make_imu(spec)),
+    : setup(std::move(device_spec)),
+      flash(setup.flash),
+      imu(make_imu(setup)),
       source_json(std::move(source)),
       handle(attachment_handle),
-      attached(spec.attached) {
-    spec.flash.contents.clear();  // the live bytes are the flash's own
-    spec.flash.contents.shrink_to_fit();
+      attached(setup.attached) {
+    setup.flash.contents.clear();  // the live bytes are the flash's own
+    setup.flash.contents.shrink_to_fit();
 }
 
 Library& Library::instance() {
@@ -116,18 +116,18 @@ DeviceState* Library::find_by_handle(std::uint16_t handle) {
 
 DeviceState* Library::find_by_id(const std::string& id) {
     for (const auto& device : devices_) {
-        if (device->spec.id == id) return device.get();
+        if (device->setup.id == id) return device.get();
     }
     return nullptr;
 }
 
-bool Library::add_device(DeviceSpec spec, std::string source, std::string& error) {
-    if (find_by_id(spec.id) != nullptr) {
-        error = "device \"" + spec.id + "\" already exists (use vcam_reattach_device or vcam_update_device_json)";
+bool Library::add_device(DeviceSpec setup, std::string source, std::string& error) {
+    if (find_by_id(setup.id) != nullptr) {
+        error = "device \"" + setup.id + "\" already exists (use vcam_reattach_device or vcam_update_device_json)";
         return false;
     }
     const std::uint16_t handle = allocate_handle();
-    devices_.push_back(std::make_unique<DeviceState>(std::move(spec), std::move(source), handle));
+    devices_.push_back(std::make_unique<DeviceState>(std::move(setup), std::move(source), handle));
     return true;
 }
 
@@ -154,13 +154,13 @@ bool Library::update_device(const std::string& id, const std::string& fields_jso
         return false;
     }
     merged.update(fields);
-    DeviceSpec spec;
-    if (!parse_device_text(merged.dump(), spec, error)) return false;
-    if (fields.contains("flash")) device->flash = NorFlash(spec.flash);
-    if (fields.contains("imu") || fields.contains("capability")) device->imu = make_imu(spec);
-    if (fields.contains("attached")) device->attached = spec.attached;
-    spec.flash.contents.clear();
-    device->spec = std::move(spec);
+    DeviceSpec setup;
+    if (!parse_device_text(merged.dump(), setup, error)) return false;
+    if (fields.contains("flash")) device->flash = NorFlash(setup.flash);
+    if (fields.contains("imu") || fields.contains("capability")) device->imu = make_imu(setup);
+    if (fields.contains("attached")) device->attached = setup.attached;
+    setup.flash.contents.clear();
+    device->setup = std::move(setup);
     device->source_json = merged.dump();
     if (!device->attached) device->selected_nodes.clear();
     return true;

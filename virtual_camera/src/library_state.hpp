@@ -20,7 +20,7 @@ namespace sonix_virtual {
 struct DeviceState {
     DeviceState(DeviceSpec device_spec, std::string source, std::uint16_t attachment_handle);
 
-    DeviceSpec spec;  // its flash lives in `flash`, its IMU script in `imu`
+    DeviceSpec setup;  // its flash lives in `flash`, its IMU script in `imu`
     NorFlash flash;
     std::optional<ImuSource> imu;
     std::string source_json;
@@ -47,7 +47,7 @@ public:
     DeviceState* find_by_handle(std::uint16_t handle);
     DeviceState* find_by_id(const std::string& id);
     const std::vector<std::unique_ptr<DeviceState>>& devices() const { return devices_; }
-    bool add_device(DeviceSpec spec, std::string source, std::string& error);
+    bool add_device(DeviceSpec setup, std::string source, std::string& error);
     bool update_device(const std::string& id, const std::string& fields_json, std::string& error);
     void detach(DeviceState& device);
     std::size_t attached_count() const;

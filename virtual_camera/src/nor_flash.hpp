@@ -9,7 +9,7 @@ namespace sonix_virtual {
 
 class NorFlash {
 public:
-    explicit NorFlash(FlashSpec spec);
+    explicit NorFlash(FlashSpec setup);
 
     // Each returns 0 on success or the vendor error code of the failure.
     std::int32_t read(std::uint32_t address, std::uint8_t* out, std::uint32_t length) const;
@@ -22,14 +22,14 @@ public:
     bool peek(std::uint32_t address, std::uint8_t* out, std::uint32_t length) const;
     bool poke(std::uint32_t address, const std::uint8_t* data, std::uint32_t length);
     void set_protected(bool on);
-    bool is_protected() const { return spec_.write_protected; }
-    void set_stuck_cell(std::uint32_t address, std::uint8_t value) { spec_.stuck_cells[address] = value; }
-    void clear_stuck_cells() { spec_.stuck_cells.clear(); }
+    bool is_protected() const { return setup_.write_protected; }
+    void set_stuck_cell(std::uint32_t address, std::uint8_t value) { setup_.stuck_cells[address] = value; }
+    void clear_stuck_cells() { setup_.stuck_cells.clear(); }
 
 private:
     bool in_range(std::uint32_t address, std::uint64_t length) const;
 
-    FlashSpec spec_;
+    FlashSpec setup_;
     bool status_register_unlocked_ = false;
 };
 

@@ -35,9 +35,9 @@ bool device_call(const char* function, scDevice_t* dev, std::initializer_list<st
 }
 
 std::int32_t write_ids(const DeviceState& device, std::uint8_t* buffer, std::uint32_t length) {
-    const auto order = device.spec.id_bytes;
+    const auto order = device.setup.id_bytes;
     if (length < kIdByteCount || order == sonix_virtual::IdByteOrder::fails) return kControlFailure;
-    const std::uint16_t ids[2] = {device.spec.vid, device.spec.pid};
+    const std::uint16_t ids[2] = {device.setup.vid, device.setup.pid};
     for (std::size_t i = 0; i < 2; ++i) {
         const auto high = static_cast<std::uint8_t>(ids[i] >> sonix_virtual::kByteShift);
         const auto low = static_cast<std::uint8_t>(ids[i] & sonix_virtual::kByteMask);
@@ -52,9 +52,9 @@ std::int32_t write_descriptor(const DeviceState& device, std::uint8_t selector, 
                               std::uint32_t length) {
     if (buffer == nullptr) return kControlFailure;
     if (selector == kIdSelector) return write_ids(device, buffer, length);
-    const sonix_virtual::DescriptorText* text = selector == kProductSelector  ? &device.spec.product_name
-                                                : selector == kTextSelector   ? &device.spec.descriptor_text
-                                                : selector == kSerialSelector ? &device.spec.serial_number
+    const sonix_virtual::DescriptorText* text = selector == kProductSelector  ? &device.setup.product_name
+                                                : selector == kTextSelector   ? &device.setup.descriptor_text
+                                                : selector == kSerialSelector ? &device.setup.serial_number
                                                                               : nullptr;
     if (text == nullptr || !text->has_value()) return kControlFailure;
     const std::size_t room = std::min<std::size_t>(length, sonix_virtual::kMaxDescriptorText);
@@ -65,21 +65,21 @@ std::int32_t write_descriptor(const DeviceState& device, std::uint8_t selector, 
 }
 
 bool has_unit(const DeviceState& device, std::uint8_t node) {
-    return (device.spec.capability && node == sonix_virtual::kCapabilityNode) ||
-           (device.imu && device.imu->spec().node == node);
+    return (device.setup.capability && node == sonix_virtual::kCapabilityNode) ||
+           (device.imu && device.imu->setup().node == node);
 }
 
 std::int32_t read_control(DeviceState& device, std::uint8_t* buffer, std::uint8_t length, std::uint8_t selector,
                           std::uint8_t node) {
     if (buffer == nullptr || device.selected_nodes.count(node) == 0) return kControlFailure;
-    if (device.spec.capability && node == sonix_virtual::kCapabilityNode &&
+    if (device.setup.capability && node == sonix_virtual::kCapabilityNode &&
         selector == sonix_virtual::kCapabilitySelector) {
         if (length != sonix_virtual::kCapabilityReportSize) return kControlFailure;
-        std::copy(device.spec.capability->begin(), device.spec.capability->end(), buffer);
+        std::copy(device.setup.capability->begin(), device.setup.capability->end(), buffer);
         return 0;
     }
-    if (device.imu && node == device.imu->spec().node && selector == device.imu->spec().selector) {
-        if (length != device.imu->spec().length) return kControlFailure;
+    if (device.imu && node == device.imu->setup().node && selector == device.imu->setup().selector) {
+        if (length != device.imu->setup().length) return kControlFailure;
         return device.imu->next(buffer, length) ? 0 : kControlFailure;
     }
     return kControlFailure;
@@ -87,9 +87,9 @@ std::int32_t read_control(DeviceState& device, std::uint8_t* buffer, std::uint8_
 
 std::int32_t write_version(const DeviceState& device, char* buffer, std::uint32_t length) {
     if (buffer == nullptr || length == 0) return kControlFailure;
-    if (!device.spec.firmware_version) return SonixLib::ecGetChipRomVersionFail;
-    const std::size_t copied = std::min<std::size_t>(device.spec.firmware_version->size(), length - 1);
-    std::memcpy(buffer, device.spec.firmware_version->data(), copied);
+    if (!device.setup.firmware_version) return SonixLib::ecGetChipRomVersionFail;
+    const std::size_t copied = std::min<std::size_t>(device.setup.firmware_version->size(), length - 1);
+    std::memcpy(buffer, device.setup.firmware_version->data(), copied);
     buffer[copied] = '\0';
     return 0;
 }
@@ -132,7 +132,7 @@ SONIX_CAMERA_API bool SonixCam_GetVersion(scDevice_t* dev, char* buffer, std::ui
 SONIX_CAMERA_API bool SonixCam_GetSerialFlashType(scDevice_t* dev, SonixLib::scSerialFlashType_t* type) {
     return device_call("SonixCam_GetSerialFlashType", dev, {}, [&](DeviceState& device) -> std::int32_t {
         if (type == nullptr) return kControlFailure;
-        *type = device.spec.serial_flash_type;
+        *type = device.setup.serial_flash_type;
         return 0;
     });
 }

@@ -43,7 +43,7 @@ Outcome run_locked(Library& library, const CallSpec& call, const CallBody& body)
         library.library_error = outcome.code;
         if (device != nullptr) device->last_error = outcome.code;
     }
-    library.log.append(call.function, device != nullptr ? device->spec.id : std::string(), call.args, outcome.ok,
+    library.log.append(call.function, device != nullptr ? device->setup.id : std::string(), call.args, outcome.ok,
                        outcome.code);
     return outcome;
 }

@@ -26,8 +26,8 @@ void fill_record(scDevice_t& record, const DeviceState& device) {
     static_assert(kNameUnits == 256 && kPathUnits == 306, "record text capacities");
     record = scDevice_t{};
     sonix_virtual::set_record_handle(record, device.handle);
-    write_utf16(record.name, device.spec.name);
-    write_utf16(record.device_path, device.spec.device_path);
+    write_utf16(record.name, device.setup.name);
+    write_utf16(record.device_path, device.setup.device_path);
 }
 
 std::int32_t enumerate(Library& library, std::uint32_t* count, scDevice_t* devices, std::uint32_t capacity) {
