@@ -1,6 +1,7 @@
 // Reading the flash: the reachability probe and the flash record read.
 #include <vector>
 
+#include "formats/byte_order.hpp"
 #include "transport/flash_session.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
@@ -18,16 +19,6 @@ constexpr std::size_t kFixedHeaderSize = 16;
 constexpr std::size_t kHeaderSizeOffset = 6;
 constexpr std::size_t kPayloadLengthOffset = 8;
 
-std::uint16_t load_le16(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-    return static_cast<std::uint16_t>(bytes[offset] | (bytes[offset + 1] << 8));
-}
-
-std::uint32_t load_le32(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-    return static_cast<std::uint32_t>(bytes[offset]) | (static_cast<std::uint32_t>(bytes[offset + 1]) << 8) |
-           (static_cast<std::uint32_t>(bytes[offset + 2]) << 16) |
-           (static_cast<std::uint32_t>(bytes[offset + 3]) << 24);
-}
-
 // A bad header cannot be mended by reading more of the record.
 bool header_itself_is_bad(ErrorCode code) {
     return code == ErrorCode::BadMagic || code == ErrorCode::UnsupportedVersion || code == ErrorCode::InvalidHeader;
@@ -43,8 +34,8 @@ Result<FlashBlob> read_record(FlashSession& session) {
     if (parsed.ok() || header_itself_is_bad(parsed.status().code())) return parsed;
 
     if (preview.size() < kFixedHeaderSize) return Status(ErrorCode::InvalidHeader, "header preview is too short");
-    const std::uint64_t total = static_cast<std::uint64_t>(load_le16(preview, kHeaderSizeOffset)) +
-                                load_le32(preview, kPayloadLengthOffset);
+    const std::uint64_t total = static_cast<std::uint64_t>(detail::read_le16(&preview[kHeaderSizeOffset])) +
+                                detail::read_le32(&preview[kPayloadLengthOffset]);
     if (total > config.flash_user_space_size) {
         return Status(ErrorCode::InvalidLength, "flash header total length is invalid");
     }
