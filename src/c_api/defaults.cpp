@@ -5,26 +5,6 @@
 #include "velmora/uvc_stereo/records.hpp"
 #include "velmora_uvc_stereo_c.h"
 
-namespace {
-
-using velmora::uvc_stereo::OpenCvBackend;
-
-struct BackendName {
-    OpenCvBackend backend;
-    const char* name;
-};
-
-// NUL-terminated static texts: the C caller keeps the pointer.
-constexpr BackendName kBackendNames[] = {
-    {OpenCvBackend::CAP_V4L2, "CAP_V4L2"},
-    {OpenCvBackend::CAP_DSHOW, "CAP_DSHOW"},
-    {OpenCvBackend::CAP_MSMF, "CAP_MSMF"},
-    {OpenCvBackend::CAP_GSTREAMER, "CAP_GSTREAMER"},
-};
-constexpr const char* kUnknownBackendName = "CAP_UNKNOWN";
-
-}  // namespace
-
 extern "C" void velmora_uvc_stereo_free(void* ptr) { std::free(ptr); }
 
 extern "C" void velmora_uvc_stereo_open_device_options_init_default(velmora_uvc_stereo_open_device_options* options) {
@@ -43,8 +23,7 @@ extern "C" void velmora_uvc_stereo_imu_conversion_options_init_default(
 }
 
 extern "C" const char* velmora_uvc_stereo_opencv_backend_name(int backend) {
-    for (const BackendName& entry : kBackendNames) {
-        if (static_cast<int>(entry.backend) == backend) return entry.name;
-    }
-    return kUnknownBackendName;
+    // The C++ names are string literals, so the view's data is a static
+    // NUL-terminated text the C caller may keep.
+    return velmora::uvc_stereo::opencv_backend_name(static_cast<velmora::uvc_stereo::OpenCvBackend>(backend)).data();
 }
