@@ -5,6 +5,21 @@ function(velmora_enable_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
 endfunction()
 
+# Properties shared by the SDK's two shipped libraries: versioned, named on
+# Windows exactly as the target (no "lib" prefix), and finding the virtual
+# camera installed beside them elsewhere.
+function(velmora_configure_shipped_library target export_name)
+    set_target_properties(${target} PROPERTIES
+        VERSION ${PROJECT_VERSION}
+        SOVERSION ${PROJECT_VERSION_MAJOR}
+        EXPORT_NAME ${export_name})
+    if(WIN32)
+        set_target_properties(${target} PROPERTIES PREFIX "")
+    else()
+        set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN")
+    endif()
+endfunction()
+
 # Each subsystem folder registers its sources here; src/CMakeLists.txt builds
 # the static core, the C++ shared library and the C shared library from them.
 function(velmora_core_sources)
