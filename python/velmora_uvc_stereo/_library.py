@@ -231,17 +231,8 @@ def thread_message() -> str:
     return _text_at(message.value, length.value)
 
 
-def context_message(context: ctypes.c_void_p) -> str:
-    """The last message recorded on a context."""
-    message = ctypes.c_void_p()
-    length = ctypes.c_size_t()
-    api().ctx_last_error_message(context, ctypes.byref(message), ctypes.byref(length))
-    return _text_at(message.value, length.value)
-
-
-def check(code: int, context: Optional[ctypes.c_void_p] = None) -> None:
+def check(code: int) -> None:
     """Raises VelmoraError for a non-zero return code, with the message the call
-    recorded (on the context when one is given, else on this thread)."""
+    recorded for this thread (the device functions record there, not on a context)."""
     if code != 0:
-        message = context_message(context) if context is not None else thread_message()
-        raise VelmoraError(error_code(code), message)
+        raise VelmoraError(error_code(code), thread_message())

@@ -5,10 +5,10 @@ import ctypes
 import json
 import threading
 import weakref
-from types import TracebackType
-from typing import Any, Optional, Type
+from typing import Any, Optional
 
 from . import _structures as s
+from ._closing import Closing
 from ._convert import (
     capability_info_from_c,
     device_info_from_c,
@@ -16,8 +16,8 @@ from ._convert import (
     sample_to_c,
     values_from_c,
 )
-from ._library import Api, api, check, thread_message
-from .errors import VelmoraError, closed_device_error, error_code
+from ._library import Api, api, check
+from .errors import VelmoraError, closed_device_error
 from .imu import ImuSession
 from .records import CapabilityInfo, DeviceInfo, ImuSample, ImuValues, JsonDocument
 
@@ -32,16 +32,15 @@ def _release(library: Api, handle: int, context: int) -> None:
     library.ctx_destroy(context)
 
 
-class Device:
-    """An open camera, made by open_device. Closed by close(), by leaving a with
-    block or by the garbage collector; every call after close raises
-    VelmoraError (InvalidArgument). One Device may be shared between threads:
-    its calls run one at a time."""
+class Device(Closing):
+    """An open camera, made by open_device; it owns its C handle and a context.
+    Closed by close(), by leaving a with block or by the garbage collector;
+    every call after close raises VelmoraError (InvalidArgument). One Device
+    may be shared between threads: its calls run one at a time."""
 
     def __init__(self, library: Api, handle: int, context: int) -> None:
         self._api = library
         self._handle: Optional[int] = handle
-        self._context = context
         self._lock = threading.RLock()
         self._finalizer = weakref.finalize(self, _release, library, handle, context)
 
@@ -55,17 +54,6 @@ class Device:
     @property
     def closed(self) -> bool:
         return self._handle is None
-
-    def __enter__(self) -> "Device":
-        return self
-
-    def __exit__(
-        self,
-        exc_type: Optional[Type[BaseException]],
-        exc: Optional[BaseException],
-        traceback: Optional[TracebackType],
-    ) -> None:
-        self.close()
 
     def __repr__(self) -> str:
         return f"<velmora_uvc_stereo.Device {'closed' if self.closed else 'open'}>"
@@ -145,11 +133,11 @@ def open_device(info: DeviceInfo, required_capabilities: int = REQUIRE_FLASH) ->
     context = ctypes.c_void_p()
     check(library.ctx_create(None, ctypes.byref(context)))
     handle = ctypes.c_void_p()
-    code = library.open_device(ctypes.byref(c_info), ctypes.byref(options), ctypes.byref(handle))
-    if code != 0:
-        message = thread_message()
+    try:
+        check(library.open_device(ctypes.byref(c_info), ctypes.byref(options), ctypes.byref(handle)))
+    except VelmoraError:
         library.ctx_destroy(context)
-        raise VelmoraError(error_code(code), message)
+        raise
     # Both are set when the calls succeed.
     assert handle.value is not None and context.value is not None
     return Device(library, handle.value, context.value)

@@ -3,10 +3,10 @@ from __future__ import annotations
 
 import ctypes
 import time
-from types import TracebackType
-from typing import TYPE_CHECKING, Any, Iterator, Optional, Type
+from typing import TYPE_CHECKING, Any, Iterator, Optional
 
 from . import _structures as s
+from ._closing import Closing
 from ._convert import conversion_to_c, sample_from_c, sample_to_c, values_from_c
 from ._library import api, check
 from .records import ImuConversion, ImuSample, ImuValues
@@ -33,7 +33,7 @@ def sample_dtype() -> Any:
     })
 
 
-class ImuSession:
+class ImuSession(Closing):
     """An open IMU session of a Device, made by Device.imu(). Leaving the with
     block (normally or by an exception) or close() ends it."""
 
@@ -45,17 +45,6 @@ class ImuSession:
         with self._device._lock:
             if not self._device.closed:
                 self._device._call(self._device._api.device_close_imu)
-
-    def __enter__(self) -> "ImuSession":
-        return self
-
-    def __exit__(
-        self,
-        exc_type: Optional[Type[BaseException]],
-        exc: Optional[BaseException],
-        traceback: Optional[TracebackType],
-    ) -> None:
-        self.close()
 
     def _read_into(self, address: int) -> None:
         self._device._call(self._device._api.device_read_imu, address)
