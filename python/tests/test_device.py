@@ -3,6 +3,7 @@ from __future__ import annotations
 
 import gc
 import threading
+from dataclasses import replace
 
 import pytest
 
@@ -49,8 +50,8 @@ def test_legacy_camera(cameras):
 
 def test_info_is_what_the_device_was_opened_with(cameras):
     # Indices a caller made up travel unchanged; the SDK does not scan again.
-    chosen = uvc.DeviceInfo(**{**cameras[0].__dict__, "aux_flag_0": 7, "aux_text": "bench 3",
-                               "opencv_indices": {uvc.OpenCvBackend.CAP_V4L2: 5}})
+    chosen = replace(cameras[0], aux_flag_0=7, aux_text="bench 3",
+                     opencv_indices={uvc.OpenCvBackend.CAP_V4L2: 5})
     with uvc.open_device(chosen, required_capabilities=0) as cam:
         assert cam.info == chosen
 
@@ -66,7 +67,7 @@ def test_info_is_what_the_device_was_opened_with(cameras):
      "opencv index is out of range: 2147483648"),
 ])
 def test_values_the_c_structure_cannot_hold(cameras, field, value, error, message):
-    info = uvc.DeviceInfo(**{**cameras[0].__dict__, field: value})
+    info = replace(cameras[0], **{field: value})
     with pytest.raises(error) as caught:
         uvc.open_device(info)
     assert str(caught.value) == message

@@ -2,6 +2,7 @@
 from __future__ import annotations
 
 import struct
+from dataclasses import replace
 from typing import Any, Callable
 
 import pytest
@@ -34,7 +35,7 @@ def poke_header(field_offset: int, fmt: str, value: int) -> Callable[[Any], None
 
 
 def open_with(**changes: Any) -> Callable[[uvc.DeviceInfo], Any]:
-    return lambda info: uvc.open_device(uvc.DeviceInfo(**{**info.__dict__, **changes}))
+    return lambda info: uvc.open_device(replace(info, **changes))
 
 
 def with_imu_open(action: Callable[[uvc.Device], Any]) -> Callable[[uvc.Device], Any]:

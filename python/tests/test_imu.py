@@ -2,6 +2,7 @@
 from __future__ import annotations
 
 import sys
+from dataclasses import replace
 
 import pytest
 
@@ -74,7 +75,7 @@ def test_device_converts_with_its_own_scales(camera):
     ("device_timestamp", -1), ("timestamp_ns", 2**64),
 ])
 def test_samples_the_c_structure_cannot_hold(field, value):
-    given = uvc.ImuSample(**{**sample(0, (0, 0, 0), (0, 0, 0)).__dict__, field: value})
+    given = replace(sample(0, (0, 0, 0), (0, 0, 0)), **{field: value})
     with pytest.raises(ValueError, match=field):
         uvc.convert_imu(given)
 
