@@ -71,7 +71,7 @@ def _open(candidate: Candidate, mode: int) -> ctypes.CDLL:
     return ctypes.CDLL(candidate.target, mode=mode)
 
 
-def _open_first(found: List[Candidate], mode: int, what: str) -> ctypes.CDLL:
+def _open_first(found: List[Candidate], mode: int, what: str, variable: str) -> ctypes.CDLL:
     failures = []
     for candidate in found:
         try:
@@ -81,7 +81,7 @@ def _open_first(found: List[Candidate], mode: int, what: str) -> ctypes.CDLL:
             continue
         _log.debug("loaded %s from %s", what, candidate.target)
         return library
-    raise OSError(f"cannot load {what} (set {LIBRARY_VARIABLE}); tried " + "; ".join(failures))
+    raise OSError(f"cannot load {what} (set {variable}); tried " + "; ".join(failures))
 
 
 _c_int = ctypes.c_int
@@ -195,7 +195,8 @@ def _load_vendor_first(sdk_found: List[Candidate]) -> None:
                        directories + [_PACKAGE_DIR], os.environ)
     paths = [c for c in found if c.is_path]
     if paths:
-        _loaded.vendor = _open_first(paths, ctypes.RTLD_GLOBAL, "the camera library")
+        _loaded.vendor = _open_first(paths, ctypes.RTLD_GLOBAL, "the camera library",
+                                     VENDOR_LIBRARY_VARIABLE)
 
 
 def api() -> Api:
@@ -206,7 +207,8 @@ def api() -> Api:
         if _loaded.api is None:
             found = candidates(sdk_names(sys.platform), LIBRARY_VARIABLE, [_PACKAGE_DIR], os.environ)
             _load_vendor_first(found)
-            loaded_api = Api(_open_first(found, ctypes.DEFAULT_MODE, "velmora_uvc_stereo_sdk_c"))
+            loaded_api = Api(_open_first(found, ctypes.DEFAULT_MODE, "velmora_uvc_stereo_sdk_c",
+                                         LIBRARY_VARIABLE))
             _check_abi(loaded_api)
             _loaded.api = loaded_api
     return _loaded.api
@@ -219,7 +221,8 @@ def vendor_library() -> ctypes.CDLL:
         if _loaded.vendor is None:
             # The SDK loaded it as a dependency: a bare name finds that instance.
             names = [Candidate(name, False) for name in vendor_names(sys.platform)]
-            _loaded.vendor = _open_first(names, ctypes.DEFAULT_MODE, "the camera library")
+            _loaded.vendor = _open_first(names, ctypes.DEFAULT_MODE, "the camera library",
+                                        VENDOR_LIBRARY_VARIABLE)
         return _loaded.vendor
 
 
