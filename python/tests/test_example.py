@@ -1,8 +1,9 @@
 """examples/python/desk_workflow.py against the virtual cameras."""
 from __future__ import annotations
 
-import importlib.util
+import importlib
 import json
+import sys
 import types
 
 import pytest
@@ -13,12 +14,10 @@ from scenarios import CAM0_SERIAL, CAM1_SERIAL
 
 
 @pytest.fixture
-def desk_workflow() -> types.ModuleType:
-    path = REPOSITORY / "examples" / "python" / "desk_workflow.py"
-    spec = importlib.util.spec_from_file_location("desk_workflow", path)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
-    return module
+def desk_workflow(monkeypatch) -> types.ModuleType:
+    monkeypatch.syspath_prepend(str(REPOSITORY / "examples" / "python"))
+    monkeypatch.delitem(sys.modules, "desk_workflow", raising=False)
+    return importlib.import_module("desk_workflow")
 
 
 @pytest.mark.parametrize("arguments, serial", [([], CAM0_SERIAL), (["--serial", CAM1_SERIAL], CAM1_SERIAL)])
@@ -70,7 +69,7 @@ class FakeCapture:
 ])
 def test_capture_uses_the_scanned_indices(desk_workflow, monkeypatch, indices, works, expected, tried):
     monkeypatch.setattr(desk_workflow, "capture_backends_available", lambda: True)
-    monkeypatch.setitem(__import__("sys").modules, "cv2", types.SimpleNamespace(VideoCapture=FakeCapture))
+    monkeypatch.setitem(sys.modules, "cv2", types.SimpleNamespace(VideoCapture=FakeCapture))
     monkeypatch.setattr(FakeCapture, "opened", [])
     monkeypatch.setattr(FakeCapture, "works", works)
     assert desk_workflow.grab_frame(uvc.DeviceInfo(vid=1, pid=1, opencv_indices=indices)) == expected
