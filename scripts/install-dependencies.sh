@@ -8,6 +8,8 @@ packages=(
     nlohmann-json3-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine64
+    python3-venv python3-pip python3-setuptools python3-wheel
+    python3-pytest python3-numpy python3-opencv
 )
 
 missing=()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native debug suite, the address and
 # undefined-behaviour sanitizers, the thread sanitizer (concurrency tests),
-# the Windows build under Wine, and, against the installed package, a consumer
-# project, the C and C++ examples and the tool. Ends with one summary line.
+# the Windows build under Wine, against the installed package, a consumer
+# project, the C and C++ examples and the tool, and the Python package over the
+# debug build's C library. Ends with one summary line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,6 +28,27 @@ run_ctest() {
         tests_passed=$((tests_passed + passed))
         tests_failed=$((tests_failed + failed))
     fi
+    rm -f "$log"
+    return "$status"
+}
+
+# The number before a word on pytest's summary line, 0 when it is absent.
+pytest_count() {
+    grep -oE "[0-9]+ $2" <<<"$1" | grep -oE '^[0-9]+' || echo 0
+}
+
+# Runs pytest with the given interpreter and adds its counts (errors count as
+# failures) to the totals.
+run_pytest() {
+    local python=$1 log
+    shift
+    log=$(mktemp)
+    "$python" -m pytest -q -p no:cacheprovider "$@" 2>&1 | tee "$log"
+    local status=${PIPESTATUS[0]}
+    local summary
+    summary=$(grep -E '^(=+ )?[0-9]+ (passed|failed|errors?|skipped)' "$log" | tail -1)
+    tests_passed=$((tests_passed + $(pytest_count "$summary" passed)))
+    tests_failed=$((tests_failed + $(pytest_count "$summary" failed) + $(pytest_count "$summary" 'errors?')))
     rm -f "$log"
     return "$status"
 }
@@ -72,11 +94,24 @@ consumer_check() {
         "$prefix/bin/velmora-stereo" scan
 }
 
+# The Python package in a fresh virtual environment of Debian's interpreter,
+# against the C library and the virtual camera of the debug build.
+python_check() {
+    local venv=build/python-venv
+    cmake --build --preset dev --target velmora_uvc_stereo_sdk_c SonixCamera >/dev/null &&
+        rm -rf "$venv" python/build python/*.egg-info &&
+        /usr/bin/python3 -m venv --system-site-packages "$venv" &&
+        "$venv/bin/pip" install --quiet --no-build-isolation --no-index ./python &&
+        VELMORA_UVC_STEREO_LIBRARY="$PWD/build/dev/lib/libvelmora_uvc_stereo_sdk_c.so" \
+            run_pytest "$venv/bin/python" python/tests
+}
+
 stage "native debug" preset_suite dev
 stage "address and undefined-behaviour sanitizers" preset_suite asan
 stage "thread sanitizer" preset_suite tsan
 stage "Windows (MinGW) under Wine" preset_suite mingw
 stage "installed package: consumer, examples and tool" consumer_check
+stage "Python package" python_check
 
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 
