@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
+# chromium and python3-pil render the tool's IMU report page and look at it.
 set -euo pipefail
 
 packages=(
@@ -8,6 +9,7 @@ packages=(
     nlohmann-json3-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine64
+    chromium python3-pil
 )
 
 missing=()
