@@ -60,6 +60,7 @@ TEST_F(BackupCycle, WriteJsonSavesTheRecordItReplacesAsStored) {
     const std::string stored = text_of(sonix_virtual::flash_bytes("cam0", kUserSpace, kCam0RecordSize));
     const auto result = write();
     ASSERT_EQ(result.exit_code, kExitSuccess) << result.err;
+    EXPECT_EQ(vcam_init_depth(), 0) << "the vendor session was left open";
     const auto files = record_files(backups());
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(testing::read_file(files[0]), stored);

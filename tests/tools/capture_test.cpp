@@ -219,6 +219,7 @@ TEST_F(CaptureTest, CapturesWhatTheCameraAnsweredAndWhatFailed) {
         ASSERT_EQ(vcam_load_scenario_json(row.scenario.c_str()), 0) << vcam_last_error();
         const Captured original = capture(folder_, "original.json", row.options);
         ASSERT_EQ(original.exit_code, kExitSuccess) << original.err;
+        EXPECT_EQ(vcam_init_depth(), 0) << "the vendor session was left open";
         row.check(original.scenario.at("devices").at(0));
         ASSERT_TRUE(load(folder_.file("original.json"))) << vcam_last_error();
         const Captured again = capture(folder_, "again.json", row.options);

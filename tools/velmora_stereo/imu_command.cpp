@@ -94,11 +94,10 @@ struct ReadOutcome {
 };
 
 // Reads and prints samples until the plan is done, a read fails or Ctrl-C comes.
-ReadOutcome read_samples(uvc::Device& device, const ImuPlan& plan, const ToolContext& context,
-                         std::optional<ImuReport>& report) {
+ReadOutcome read_samples(uvc::Device& device, const ImuPlan& plan, const InterruptWatch& watch,
+                         const ToolContext& context, std::optional<ImuReport>& report) {
     ImuSampleWriter writer(plan.format, context.out);
     writer.begin();
-    const InterruptWatch watch;
     ReadOutcome outcome;
     std::uint64_t first_ns = 0;
     std::uint64_t last_ns = 0;
@@ -163,9 +162,11 @@ int run_imu(const ToolContext& context) {
     auto camera = open_selected_camera(context, "imu", 0, kRequireNothing);
     if (!camera.device) return camera.exit_code;
     uvc::Device& device = *camera.device;
+    // Watching from before the open: the session must be closed whenever Ctrl-C comes.
+    const InterruptWatch watch;
     if (const auto opened = device.open_imu(); !opened.ok()) return report_failure(opened, context.err);
     std::optional<ImuReport> report = start_report(plan, device);
-    const ReadOutcome outcome = read_samples(device, plan, context, report);
+    const ReadOutcome outcome = read_samples(device, plan, watch, context, report);
     const uvc::Status closed = device.close_imu();
     if (report) {
         const std::string ending = !outcome.failure.ok() ? "stopped by a failure: " + outcome.failure.message()

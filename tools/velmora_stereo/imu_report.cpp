@@ -23,6 +23,13 @@ constexpr double kNanosecondsPerMillisecond = 1e6;
 constexpr std::uint32_t kCounterModulus = 0x100000;  // the device counter has 20 bits
 constexpr std::size_t kHistogramBins = 40;
 constexpr int kSmallChartHeight = 200;
+
+// A chart of the default width and the lower height of the one-series charts.
+ChartFrame small_chart(const char* title, const char* x_label, const char* y_label) {
+    ChartFrame frame{title, x_label, y_label};
+    frame.height = kSmallChartHeight;
+    return frame;
+}
 constexpr std::size_t kTextSize = 64;
 
 // Colours of the X, Y and Z axes in every chart.
@@ -178,14 +185,13 @@ std::string ImuReport::charts() const {
     html += line_chart_svg({"Angular rate", "host time (s)", "angular rate (deg/s)"},
                            axis_series("gyro", series.seconds, series.gyro));
     html += "<h2>Temperature</h2>\n";
-    html += line_chart_svg({"Temperature", "host time (s)", "temperature (deg C)", 960, kSmallChartHeight},
+    html += line_chart_svg(small_chart("Temperature", "host time (s)", "temperature (deg C)"),
                            {{"temperature", "temperature", "#ff7f0e", series.seconds, series.temperature}});
     html += "<h2>Host intervals between samples</h2>\n";
-    html += histogram_svg({"Host intervals", "interval (ms)", "samples", 960, kSmallChartHeight},
+    html += histogram_svg(small_chart("Host intervals", "interval (ms)", "samples"),
                           histogram_bins(host_intervals_ms(samples_), kHistogramBins), "#9467bd");
     html += "<h2>Device-counter gaps</h2>\n";
-    html += line_chart_svg({"Device-counter steps between samples", "host time (s)", "counter steps", 960,
-                            kSmallChartHeight},
+    html += line_chart_svg(small_chart("Device-counter steps between samples", "host time (s)", "counter steps"),
                            {{"counter-gap", "gap", "#8c564b", gap_seconds, device_counter_gaps(samples_)}});
     return html;
 }

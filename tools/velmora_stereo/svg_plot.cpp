@@ -17,6 +17,15 @@ constexpr std::size_t kTickCount = 6;
 constexpr double kLegendLine = 22;
 constexpr double kLegendRowHeight = 18;
 constexpr double kTickLength = 5;
+constexpr double kTitleBaseline = 18;
+constexpr double kTickLabelBelow = 18;   // x tick labels, below the plot area
+constexpr double kTickLabelGap = 8;      // y tick labels, left of the plot area
+constexpr double kTextRaise = 4;         // half a text height, to centre labels on their line
+constexpr double kAxisTitleInset = 16;   // the y axis title, from the left edge
+constexpr double kAxisTitleAbove = 8;    // the x axis title, from the bottom edge
+constexpr double kLegendLeftGap = 14;
+constexpr double kLegendTextGap = 6;
+constexpr double kLegendTop = 10;
 constexpr double kEmptySpanFraction = 0.1;
 constexpr std::size_t kTextSize = 64;
 constexpr int kMaxDecimals = 6;
@@ -56,7 +65,7 @@ std::string svg_open(const ChartFrame& frame) {
     const std::string h = std::to_string(frame.height);
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"chart\" role=\"img\" width=\"" + w + "\" height=\"" + h +
            "\" viewBox=\"0 0 " + w + " " + h + "\" aria-label=\"" + xml_escape(frame.title) + "\">\n" +
-           "<text class=\"title\" x=\"" + number(kMarginLeft) + "\" y=\"18\">" + xml_escape(frame.title) + "</text>\n";
+           "<text class=\"title\" x=\"" + number(kMarginLeft) + "\" y=\"" + number(kTitleBaseline) + "\">" + xml_escape(frame.title) + "</text>\n";
 }
 
 std::string text_at(double x, double y, const std::string& text, const char* anchor, const std::string& extra = {}) {
@@ -84,16 +93,16 @@ std::string axes(const ChartFrame& frame, const std::vector<double>& x_ticks, co
     const double y_step = y_ticks.size() > 1 ? y_ticks[1] - y_ticks[0] : 1.0;
     for (const double tick : x_ticks) {
         svg += line(x(tick), top, x(tick), bottom + kTickLength, "grid");
-        svg += text_at(x(tick), bottom + 18, tick_label(tick, x_step), "middle");
+        svg += text_at(x(tick), bottom + kTickLabelBelow, tick_label(tick, x_step), "middle");
     }
     for (const double tick : y_ticks) {
         svg += line(left - kTickLength, y(tick), right, y(tick), "grid");
-        svg += text_at(left - 8, y(tick) + 4, tick_label(tick, y_step), "end");
+        svg += text_at(left - kTickLabelGap, y(tick) + kTextRaise, tick_label(tick, y_step), "end");
     }
-    svg += text_at((left + right) / 2, frame.height - 8.0, frame.x_label, "middle");
+    svg += text_at((left + right) / 2, frame.height - kAxisTitleAbove, frame.x_label, "middle");
     const double middle = (top + bottom) / 2;
-    svg += text_at(16, middle, frame.y_label, "middle",
-                   " transform=\"rotate(-90 16 " + number(middle) + ")\"");
+    svg += text_at(kAxisTitleInset, middle, frame.y_label, "middle",
+                   " transform=\"rotate(-90 " + number(kAxisTitleInset) + " " + number(middle) + ")\"");
     return svg;
 }
 
@@ -126,12 +135,12 @@ std::string polyline(const PlotSeries& series, const Scale& x, const Scale& y) {
 
 std::string legend(const ChartFrame& frame, const std::vector<PlotSeries>& series) {
     std::string svg;
-    const double left = frame.width - kMarginRight + 14;
+    const double left = frame.width - kMarginRight + kLegendLeftGap;
     for (std::size_t i = 0; i < series.size(); ++i) {
-        const double row = kMarginTop + 10 + static_cast<double>(i) * kLegendRowHeight;
+        const double row = kMarginTop + kLegendTop + static_cast<double>(i) * kLegendRowHeight;
         svg += "<line class=\"legend\" stroke=\"" + xml_escape(series[i].color) + "\" x1=\"" + number(left) +
                "\" y1=\"" + number(row) + "\" x2=\"" + number(left + kLegendLine) + "\" y2=\"" + number(row) + "\"/>\n";
-        svg += text_at(left + kLegendLine + 6, row + 4, series[i].label, "start");
+        svg += text_at(left + kLegendLine + kLegendTextGap, row + kTextRaise, series[i].label, "start");
     }
     return svg;
 }
