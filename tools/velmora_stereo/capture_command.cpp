@@ -26,9 +26,6 @@ constexpr unsigned long long kMaxImuSamples = 100000;
 constexpr std::uint8_t kCapabilityUnit = 4;
 constexpr std::uint8_t kCapabilitySelector = 11;
 constexpr std::uint8_t kCapabilityLength = 64;
-constexpr std::uint8_t kLegacyImuUnit = 4;
-constexpr std::uint8_t kLegacyImuSelector = 10;
-constexpr std::uint8_t kLegacyImuLength = 17;
 constexpr std::uint8_t kDescriptorProduct = 2;
 constexpr std::uint8_t kDescriptorText = 3;
 constexpr std::uint8_t kDescriptorSerial = 4;
@@ -115,20 +112,11 @@ CapturedCapability capture_capability(VendorSession& session, const uvc::DeviceC
     return capability;
 }
 
-// The IMU control the SDK would read: the report's, or the legacy one.
-std::optional<CapturedImu> imu_control(const uvc::DeviceCapabilityInfo& info) {
-    if (info.report && info.report->imu) {
-        const auto& imu = *info.report->imu;
-        return CapturedImu{imu.xu_unit, imu.xu_selector, imu.xu_length, {}, true};
-    }
-    if (info.report) return std::nullopt;  // a valid report without an IMU
-    return CapturedImu{kLegacyImuUnit, kLegacyImuSelector, kLegacyImuLength, {}, true};
-}
-
 void capture_imu(VendorSession& session, const uvc::DeviceCapabilityInfo& info, const CapturePlan& plan,
                  CapturedCamera& camera) {
-    auto imu = imu_control(info);
-    if (!imu || plan.imu_samples == 0) return;
+    const auto transport = effective_imu_transport(info);
+    if (!transport || plan.imu_samples == 0) return;
+    auto imu = std::make_optional<CapturedImu>({transport->unit, transport->selector, transport->length, {}, true});
     while (imu->samples.size() < plan.imu_samples) {
         auto sample = session.read_control(imu->node, imu->selector, imu->length);
         if (!sample.ok()) {
