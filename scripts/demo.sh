@@ -28,7 +28,8 @@ show scan
 show info
 show read-json --pretty
 echo '{ "demo": true, "baseline_mm": 60.0 }' > build/release/demo-document.json
-show write-json --index 1 build/release/demo-document.json
+# The virtual record it replaces is backed up inside the build tree, not in your home.
+show write-json --index 1 --backup-dir build/release/demo-backups build/release/demo-document.json
 show imu --count 10
 
 echo

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
+# chromium and python3-pil render the tool's IMU report page and look at it.
 set -euo pipefail
 
 packages=(
@@ -10,6 +11,7 @@ packages=(
     wine64
     python3-venv python3-pip python3-setuptools python3-wheel
     python3-pytest python3-numpy python3-opencv
+    chromium python3-pil
 )
 
 missing=()

@@ -11,6 +11,7 @@
 
 #include "commands.hpp"
 #include "json_text.hpp"
+#include "test_files.hpp"
 #include "tool_runner.hpp"
 
 namespace velmora::stereo_tool {
@@ -32,14 +33,20 @@ bool is_valid_json(const std::string& text) { return uvc::minify_and_validate_js
 class ToolCommands : public ::testing::Test {
 protected:
     void SetUp() override {
+        // Backups of write-json go to a folder of the test, never to the user's.
+        testing::set_environment("XDG_DATA_HOME", data_home_.path().string().c_str());
         vcam_load_default_scenario();
         auto scanned = uvc::scan_devices();
         ASSERT_TRUE(scanned.ok()) << scanned.status().message();
         devices_ = scanned.value();
         ASSERT_EQ(devices_.size(), 2u) << "the default scenario has two cameras";
     }
-    void TearDown() override { vcam_load_default_scenario(); }
+    void TearDown() override {
+        vcam_load_default_scenario();
+        testing::set_environment("XDG_DATA_HOME", nullptr);
+    }
 
+    testing::TempFolder data_home_;
     std::vector<uvc::DeviceInfo> devices_;
 };
 
@@ -146,8 +153,8 @@ TEST_F(ToolCommands, InvalidJsonNeverReachesTheFlash) {
         EXPECT_TRUE(contains(result.err, "(InvalidJson, 12)"));
     }
     const auto missing = run({"write-json", "no/such/file.json"});
-    EXPECT_EQ(missing.exit_code, kExitFailure);
-    EXPECT_EQ(missing.err, "error: cannot open 'no/such/file.json' for reading\n");
+    EXPECT_EQ(missing.exit_code, kExitUsage);
+    EXPECT_EQ(missing.err, "error: cannot read 'no/such/file.json': no such file\n");
     EXPECT_EQ(run({"read-json"}).out, before.out);
 }
 
@@ -217,7 +224,7 @@ TEST_F(ToolCommands, ImuReadFailureStopsAfterTheSamplesRead) {
 
 TEST_F(ToolCommands, ScenarioThatCannotBeLoadedStopsTheTool) {
     const auto result = run({"--scenario", "no/such/scenario.json", "scan"});
-    EXPECT_EQ(result.exit_code, kExitFailure);
+    EXPECT_EQ(result.exit_code, kExitUsage);
     EXPECT_EQ(result.err.rfind("error: cannot load scenario 'no/such/scenario.json': ", 0), 0u) << result.err;
     EXPECT_EQ(result.out, "");
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tool.hpp"
+#include "tool_context.hpp"
 
 namespace velmora::stereo_tool::testing {
 

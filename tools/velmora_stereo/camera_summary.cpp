@@ -19,9 +19,9 @@ constexpr std::uint64_t kImuBit = 4;
 // What the SDK uses for a camera without capability reporting.
 constexpr std::uint32_t kLegacyFlashAddress = 0x51000;
 constexpr std::uint32_t kLegacyFlashSize = 0x1000;
-constexpr unsigned kLegacyImuUnit = 4;
-constexpr unsigned kLegacyImuSelector = 10;
-constexpr unsigned kLegacyImuLength = 17;
+constexpr std::uint8_t kLegacyImuUnit = 4;
+constexpr std::uint8_t kLegacyImuSelector = 10;
+constexpr std::uint8_t kLegacyImuLength = 17;
 constexpr std::size_t kNumberTextSize = 32;
 constexpr std::size_t kIndent = 2;
 
@@ -81,14 +81,16 @@ void print_imu(const uvc::Device& device, std::ostream& out) {
     const auto& info = device.capability_info();
     const auto conversion = device.imu_conversion_options();
     std::vector<KeyValue> lines{{"declared", yes_no(conversion.ok())}};
+    const auto transport = effective_imu_transport(info);
     if (info.report && info.report->imu) {
-        const auto& imu = *info.report->imu;
-        lines.push_back({"model", imu.model.empty() ? "(unnamed)" : imu.model});
-        lines.push_back({"extension unit", transport_text(imu.xu_unit, imu.xu_selector, imu.xu_length)});
-        lines.push_back({"decimal exponent", std::to_string(imu.decimal_exponent)});
-    } else if (conversion.ok()) {
-        lines.push_back({"extension unit", transport_text(kLegacyImuUnit, kLegacyImuSelector, kLegacyImuLength) +
-                                               " (legacy default)"});
+        lines.push_back({"model", info.report->imu->model.empty() ? "(unnamed)" : info.report->imu->model});
+    }
+    if (transport && conversion.ok()) {
+        lines.push_back({"extension unit", transport_text(transport->unit, transport->selector, transport->length) +
+                                               (transport->from_report ? "" : " (legacy default)")});
+    }
+    if (info.report && info.report->imu) {
+        lines.push_back({"decimal exponent", std::to_string(info.report->imu->decimal_exponent)});
     }
     if (conversion.ok()) lines.push_back({"conversion", conversion_text(conversion.value())});
     out << "IMU\n";
@@ -102,6 +104,15 @@ std::optional<FlashLayout> effective_flash_layout(const uvc::DeviceCapabilityInf
     if (info.report && (info.report->capability_bits & kFlashBit) != 0 && info.report->flash) {
         return FlashLayout{info.report->flash->user_space_address, info.report->flash->user_space_size, true};
     }
+    return std::nullopt;
+}
+
+std::optional<ImuTransport> effective_imu_transport(const uvc::DeviceCapabilityInfo& info) {
+    if (info.report && info.report->imu) {
+        const auto& imu = *info.report->imu;
+        return ImuTransport{imu.xu_unit, imu.xu_selector, imu.xu_length, true};
+    }
+    if (info.state == kStateLegacy) return ImuTransport{kLegacyImuUnit, kLegacyImuSelector, kLegacyImuLength, false};
     return std::nullopt;
 }
 

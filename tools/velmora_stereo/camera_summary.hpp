@@ -19,6 +19,17 @@ struct FlashLayout {
 };
 std::optional<FlashLayout> effective_flash_layout(const uvc_stereo::DeviceCapabilityInfo& info);
 
+// The IMU control a Device reads: the report's IMU section, or the SDK's
+// legacy control for a camera without capability reporting. Empty when a
+// valid report declares no IMU.
+struct ImuTransport {
+    std::uint8_t unit = 0;
+    std::uint8_t selector = 0;
+    std::uint8_t length = 0;
+    bool from_report = false;
+};
+std::optional<ImuTransport> effective_imu_transport(const uvc_stereo::DeviceCapabilityInfo& info);
+
 // "0x00051000"
 std::string format_hex32(std::uint32_t value);
 // Shortest readable form of a scale value: "16.4", "2048".

@@ -1,4 +1,11 @@
 // Small hand-written command-line parser: options declared per command.
+//
+// Debian's CLI11 (libcli11-dev 2.1) was weighed against it and not taken: its
+// errors are its own texts ("The following argument was not expected: --x",
+// "--count: 1 required INT missing") with its own exit codes, and its help has
+// its own layout. Keeping this tool's messages, usage hints and exit status 2
+// would mean catching each CLI11 error type and rebuilding the text from it,
+// plus a custom help formatter, which is more code than this parser.
 #pragma once
 
 #include <map>

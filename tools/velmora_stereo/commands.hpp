@@ -27,6 +27,9 @@ int run_info(const ToolContext& context);
 int run_read_json(const ToolContext& context);
 int run_write_json(const ToolContext& context);
 int run_imu(const ToolContext& context);
+int run_capture(const ToolContext& context);
+int run_restore(const ToolContext& context);
+int run_backups(const ToolContext& context);
 
 // The device-selection options shared by the commands that open one camera.
 std::vector<OptionSpec> device_selection_options();

@@ -65,6 +65,20 @@ uvc::Result<uvc::DeviceInfo> select_device(const ParsedOptions& options) {
     return devices[static_cast<std::size_t>(*index)];
 }
 
+uvc::FlashConfig selection_config(const uvc::DeviceInfo& device) {
+    uvc::FlashConfig config;
+    config.auto_select = false;
+    char vidpid[kVidPidTextSize];
+    std::snprintf(vidpid, sizeof vidpid, "%04x%04x", static_cast<unsigned>(device.vid),
+                  static_cast<unsigned>(device.pid));
+    config.vidpid = vidpid;
+    config.aux_flag_0 = device.aux_flag_0;
+    config.aux_flag_1 = device.aux_flag_1;
+    config.serial_number = device.serial_number;
+    config.device_path = device.device_path;
+    return config;
+}
+
 std::string format_vid_pid(std::uint16_t vid, std::uint16_t pid) {
     char text[kVidPidTextSize];
     std::snprintf(text, sizeof text, "%04x:%04x", static_cast<unsigned>(vid), static_cast<unsigned>(pid));

@@ -17,6 +17,9 @@ std::string check_selection_options(const ParsedOptions& options);
 // check_selection_options first.
 uvc_stereo::Result<uvc_stereo::DeviceInfo> select_device(const ParsedOptions& options);
 
+// The FlashConfig that names exactly this camera, with the default flash layout.
+uvc_stereo::FlashConfig selection_config(const uvc_stereo::DeviceInfo& device);
+
 // "0c45:0643"
 std::string format_vid_pid(std::uint16_t vid, std::uint16_t pid);
 

@@ -25,10 +25,17 @@ std::string_view error_code_name(uvc_stereo::ErrorCode code) {
     return kErrorCodeNames[static_cast<std::size_t>(value)];
 }
 
-int report_failure(const uvc_stereo::Status& status, std::ostream& err) {
-    err << "error: " << status.message() << " (" << error_code_name(status.code()) << ", "
+int report_failure(const uvc_stereo::Status& status, std::ostream& err) { return report_failure({}, status, err); }
+
+int report_failure(const std::string& context, const uvc_stereo::Status& status, std::ostream& err) {
+    err << "error: " << (context.empty() ? "" : context + ": ") << status.message() << " (" << error_code_name(status.code()) << ", "
         << static_cast<std::int32_t>(status.code()) << ")\n";
     return kExitFailure;
+}
+
+int report_file_problem(const std::string& message, std::ostream& err) {
+    err << "error: " << message << '\n';
+    return kExitUsage;
 }
 
 int report_usage_error(const std::string& message, const CommandSpec* command, std::ostream& err) {

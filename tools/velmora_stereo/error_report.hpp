@@ -14,6 +14,13 @@ std::string_view error_code_name(uvc_stereo::ErrorCode code);
 
 // Prints "error: <message> (<CodeName>, <number>)" and returns kExitFailure.
 int report_failure(const uvc_stereo::Status& status, std::ostream& err);
+// The same with what the tool knows put before the SDK's own text:
+// "error: <context>: <message> (<CodeName>, <number>)".
+int report_failure(const std::string& context, const uvc_stereo::Status& status, std::ostream& err);
+
+// Prints "error: <message>" for a file that cannot be read or written and
+// returns kExitUsage: like a wrong command line, the user has to change the call.
+int report_file_problem(const std::string& message, std::ostream& err);
 
 // Prints "error: <message>" followed by the usage hint of the command (or the
 // general one) and returns kExitUsage.

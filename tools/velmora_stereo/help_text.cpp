@@ -36,7 +36,8 @@ std::string usage_line(const CommandSpec& command) {
 void print_general_help(std::ostream& out) {
     out << "usage: " << kToolName << " [--scenario FILE] COMMAND [options]\n\n"
         << "Desk tool for the Velmora UVC stereo cameras: list them, inspect one, read and\n"
-        << "write the JSON document in its flash, read its IMU.\n\n"
+        << "write the JSON document in its flash (backing up what it replaces), read and plot\n"
+        << "its IMU, capture it into a virtual-camera scenario.\n\n"
         << "Commands:\n";
     std::size_t width = 0;
     for (const auto& command : all_commands()) width = std::max(width, command.name.size());
@@ -49,7 +50,8 @@ void print_general_help(std::ostream& out) {
         << "                   virtual camera; by default its two built-in cameras are used)\n"
         << "  --help           show this help; '" << kToolName << " COMMAND --help' for one command\n"
         << "  --version        show the tool's version\n\n"
-        << "Exit status: 0 success, 1 the camera or the SDK reported an error, 2 bad usage.\n";
+        << "Exit status: 0 success, 1 the camera or the SDK reported an error, 2 bad usage or\n"
+        << "a file that cannot be read or written, 130 stopped by Ctrl-C.\n";
 }
 
 void print_command_help(const CommandSpec& command, std::ostream& out) {

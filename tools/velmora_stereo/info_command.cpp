@@ -17,21 +17,6 @@ namespace {
 
 namespace uvc = velmora::uvc_stereo;
 
-constexpr std::size_t kVidPidSelectorSize = 16;
-
-// The config that names exactly this camera, for the firmware version read.
-uvc::FlashConfig selection_config(const uvc::DeviceInfo& device) {
-    uvc::FlashConfig config;
-    config.auto_select = false;
-    char vidpid[kVidPidSelectorSize];
-    std::snprintf(vidpid, sizeof vidpid, "%04x%04x", static_cast<unsigned>(device.vid),
-                  static_cast<unsigned>(device.pid));
-    config.vidpid = vidpid;
-    config.serial_number = device.serial_number;
-    config.device_path = device.device_path;
-    return config;
-}
-
 void print_identity(const uvc::DeviceInfo& device, std::ostream& out) {
     out << "Camera\n";
     print_key_values({{"vid:pid", format_vid_pid(device.vid, device.pid)},

@@ -93,8 +93,7 @@ int run_tool(const std::vector<std::string>& args, std::istream& in, std::ostrea
         if (!global.error.empty()) return report_usage_error(global.error, nullptr, err);
         for (const auto& scenario : global.scenarios) {
             if (const auto problem = load_scenario(scenario); !problem.empty()) {
-                err << "error: " << problem << '\n';
-                return kExitFailure;
+                return report_file_problem(problem, err);
             }
         }
         return dispatch(global.rest, in, out, err);

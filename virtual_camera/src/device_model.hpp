@@ -52,6 +52,10 @@ struct ImuSpec {
     std::vector<std::vector<std::uint8_t>> samples;  // each padded with zeros to length
     bool repeat = true;                              // cycle the samples when no generator follows
     std::optional<ImuGenerator> generator;
+    // Samples per second the IMU produces; 0 answers the next sample on every
+    // read. With a rate, the register holds the sample due at the time of the
+    // read, so faster reads repeat it and slower ones skip samples.
+    double sample_rate_hz = 0.0;
 };
 
 struct StuckCell {

@@ -89,9 +89,11 @@ void parse_extension_units(const Json& value, const std::string& path, DeviceSpe
 DeviceSpec parse_device(const Json& value, const std::string& path) {
     require_object(value, path, {"id", "vid", "pid", "name", "device_path", "id_bytes", "product_name",
                                  "descriptor_text", "serial_number", "firmware_version", "serial_flash_type",
-                                 "attached", "flash", "capability", "imu"});
+                                 "attached", "flash", "capability", "imu", "comment"});
     DeviceSpec device;
     device.id = parse_id(value, path);
+    // A free text for people (capture names there what it could not read).
+    if (value.contains("comment")) read_string(value.at("comment"), child_path(path, "comment"));
     if (!value.contains("vid") || !value.contains("pid")) fail_at(path, "needs \"vid\" and \"pid\"");
     device.vid = read_unsigned_as<std::uint16_t>(value.at("vid"), child_path(path, "vid"));
     device.pid = read_unsigned_as<std::uint16_t>(value.at("pid"), child_path(path, "pid"));

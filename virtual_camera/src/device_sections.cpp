@@ -2,6 +2,8 @@
 #include "device_sections.hpp"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 
 #include "flash_record_writer.hpp"
 
@@ -15,6 +17,7 @@ constexpr std::uint64_t kMaxExtraBits = 0xFF;
 constexpr std::uint64_t kMaxPeriod = 1000000;
 constexpr std::int64_t kInt16Min = -32768;
 constexpr std::int64_t kInt16Max = 32767;
+constexpr double kMaxSampleRateHz = 1e6;
 
 std::string record_payload(const Json& block, const std::string& path) {
     if (block.contains("json_document")) return block.at("json_document").dump();
@@ -144,6 +147,25 @@ ImuGenerator parse_generator(const Json& value, const std::string& path) {
     return g;
 }
 
+// Samples per second: a JSON number or a decimal text, above 0.
+double read_sample_rate(const Json& value, const std::string& path) {
+    double rate = 0.0;
+    if (value.is_number()) {
+        rate = value.get<double>();
+    } else if (value.is_string()) {
+        const std::string text = value.get<std::string>();
+        char* end = nullptr;
+        rate = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
+        if (end == nullptr || *end != '\0') fail_at(path, "expected a number of samples per second");
+    } else {
+        fail_at(path, "expected a number of samples per second");
+    }
+    if (!std::isfinite(rate) || rate <= 0.0 || rate > kMaxSampleRateHz) {
+        fail_at(path, "must be above 0 and at most 1000000 samples per second");
+    }
+    return rate;
+}
+
 }  // namespace
 
 FlashSpec parse_flash_section(const Json& value, const std::string& path) {
@@ -175,7 +197,7 @@ CapabilitySection parse_capability_section(const Json& value, const std::string&
 }
 
 ImuSpec parse_imu_section(const Json& value, const std::string& path, const ImuSpec& defaults) {
-    require_object(value, path, {"node", "selector", "length", "samples", "repeat", "generator"});
+    require_object(value, path, {"node", "selector", "length", "samples", "repeat", "generator", "sample_rate_hz"});
     ImuSpec imu = defaults;
     if (value.contains("node")) imu.node = read_unsigned_as<std::uint8_t>(value.at("node"), child_path(path, "node"));
     if (value.contains("selector")) imu.selector = read_unsigned_as<std::uint8_t>(value.at("selector"), child_path(path, "selector"));
@@ -184,6 +206,9 @@ ImuSpec parse_imu_section(const Json& value, const std::string& path, const ImuS
     if (imu.length < kMinImuLength) fail_at(child_path(path, "length"), "an IMU payload has at least 17 bytes");
     if (imu.node == kCapabilityNode && imu.selector == kCapabilitySelector) fail_at(path, "node 4 selector 11 is the capability control");
     if (value.contains("repeat")) imu.repeat = read_bool(value.at("repeat"), child_path(path, "repeat"));
+    if (value.contains("sample_rate_hz")) {
+        imu.sample_rate_hz = read_sample_rate(value.at("sample_rate_hz"), child_path(path, "sample_rate_hz"));
+    }
     if (value.contains("samples")) {
         const Json& samples = value.at("samples");
         const std::string samples_path = child_path(path, "samples");

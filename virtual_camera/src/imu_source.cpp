@@ -88,25 +88,33 @@ ImuSource::ImuSource(ImuSpec setup) : setup_(std::move(setup)) {}
 
 bool ImuSource::next(std::uint8_t* out, std::size_t length) {
     std::fill_n(out, length, 0);
-    if (script_position_ < setup_.samples.size()) {
-        const std::vector<std::uint8_t>& sample = setup_.samples[script_position_++];
-        std::copy_n(sample.begin(), std::min(sample.size(), length), out);
-        return true;
-    }
-    if (setup_.generator) {
-        generate(out, length);
-        return true;
-    }
-    if (setup_.repeat && !setup_.samples.empty()) {
-        script_position_ = 0;
-        return next(out, length);
-    }
-    return false;
+    return payload_at(next_position(), out, length);
 }
 
-void ImuSource::generate(std::uint8_t* out, std::size_t length) {
-    const std::vector<std::uint8_t> payload = generated_imu_payload(*setup_.generator, generated_++);
-    std::copy_n(payload.begin(), std::min(payload.size(), length), out);
+std::uint64_t ImuSource::next_position() {
+    if (setup_.sample_rate_hz <= 0.0) return reads_++;
+    const Clock::time_point now = Clock::now();
+    if (!first_read_) first_read_ = now;
+    const std::chrono::duration<double> elapsed = now - *first_read_;
+    return static_cast<std::uint64_t>(elapsed.count() * setup_.sample_rate_hz);
+}
+
+bool ImuSource::payload_at(std::uint64_t position, std::uint8_t* out, std::size_t length) const {
+    const std::uint64_t scripted = setup_.samples.size();
+    const std::vector<std::uint8_t>* sample = nullptr;
+    if (position < scripted) {
+        sample = &setup_.samples[static_cast<std::size_t>(position)];
+    } else if (setup_.generator) {
+        const std::vector<std::uint8_t> payload = generated_imu_payload(*setup_.generator, position - scripted);
+        std::copy_n(payload.begin(), std::min(payload.size(), length), out);
+        return true;
+    } else if (setup_.repeat && scripted != 0) {
+        sample = &setup_.samples[static_cast<std::size_t>(position % scripted)];
+    } else {
+        return false;
+    }
+    std::copy_n(sample->begin(), std::min(sample->size(), length), out);
+    return true;
 }
 
 }  // namespace sonix_virtual

@@ -1,7 +1,9 @@
 // The IMU control's answers: scripted payloads first, then a generator, or the script again.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "device_model.hpp"
@@ -17,11 +19,17 @@ public:
     bool next(std::uint8_t* out, std::size_t length);
 
 private:
-    void generate(std::uint8_t* out, std::size_t length);
+    using Clock = std::chrono::steady_clock;
+
+    // Which answer a read gets: the next one, or with a sample rate the one
+    // due at this moment since the first read.
+    std::uint64_t next_position();
+    // The answer at a position: the script, then the generator or the script again.
+    bool payload_at(std::uint64_t position, std::uint8_t* out, std::size_t length) const;
 
     ImuSpec setup_;
-    std::size_t script_position_ = 0;
-    std::uint64_t generated_ = 0;
+    std::uint64_t reads_ = 0;
+    std::optional<Clock::time_point> first_read_;
 };
 
 // One generated 17-byte payload (big-endian fields, 20-bit counter) for sample index n.

@@ -1,6 +1,7 @@
 // Scenario top level: library behaviour, devices, video back-end lists, faults and latencies.
 #include "scenario_parser.hpp"
 
+#include <algorithm>
 #include <set>
 
 #include "device_parser.hpp"
@@ -129,6 +130,19 @@ Scenario parse_scenario_json(const Json& root) {
     return scenario;
 }
 
+// Where a text stops being JSON, as a person counts: "line 3, column 14".
+// byte is the parser's 1-based position of the character it could not take.
+std::string place_in_text(const std::string& text, std::size_t byte) {
+    const std::size_t end = std::min(byte, text.size() + 1);
+    std::size_t line = 1;
+    std::size_t column = 1;
+    for (std::size_t i = 0; i + 1 < end; ++i) {
+        column = text[i] == '\n' ? 1 : column + 1;
+        line += text[i] == '\n' ? 1 : 0;
+    }
+    return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
+
 }  // namespace
 
 bool parse_scenario(const std::string& text, Scenario& out, std::string& error) {
@@ -136,7 +150,8 @@ bool parse_scenario(const std::string& text, Scenario& out, std::string& error) 
         out = parse_scenario_json(Json::parse(text));
         return true;
     } catch (const Json::parse_error& e) {
-        error = std::string("scenario is not valid JSON: ") + e.what();
+        // The JSON library's own text names its internals; say where the text went wrong.
+        error = "scenario is not valid JSON (" + place_in_text(text, e.byte) + ")";
     } catch (const std::exception& e) {
         error = e.what();
     }

@@ -1,0 +1,241 @@
+// Tests of backups around the commands that overwrite a camera's document:
+// write-json saves what it replaces, restore puts it back, backups lists them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <nlohmann/json.hpp>
+#include <sonix_virtual/vcam_control.hpp>
+
+#include "test_files.hpp"
+#include "tool_runner.hpp"
+
+namespace velmora::stereo_tool {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::contains;
+using testing::run;
+using testing::TempFolder;
+
+constexpr std::uint32_t kUserSpace = 0x51000;
+constexpr std::uint32_t kCam0RecordSize = 414;  // the default scenario's calibration record of cam0
+const std::string kDocument = R"({"baseline_mm":61.5})";
+
+// The record files in folder, in name order.
+std::vector<fs::path> record_files(const fs::path& folder) {
+    std::vector<fs::path> files;
+    std::error_code missing;
+    for (fs::directory_iterator it(folder, missing), end; !missing && it != end; ++it) {
+        if (it->path().extension() == ".rec") files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string text_of(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+nlohmann::json sidecar_of(const fs::path& record_file) {
+    fs::path sidecar = record_file;
+    return nlohmann::json::parse(testing::read_file(sidecar.replace_extension(".json")));
+}
+
+class BackupCycle : public ::testing::Test {
+protected:
+    void SetUp() override { vcam_load_default_scenario(); }
+    void TearDown() override { vcam_load_default_scenario(); }
+
+    // write-json of kDocument into the test's backup folder.
+    testing::ToolRun write(const std::vector<std::string>& extra = {}) {
+        std::vector<std::string> args = {"write-json", "--backup-dir", backups(), "-"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return run(args, kDocument);
+    }
+    std::string backups() const { return folder_.file("backups"); }
+
+    TempFolder folder_;
+};
+
+TEST_F(BackupCycle, WriteJsonSavesTheRecordItReplacesAsStored) {
+    const std::string stored = text_of(sonix_virtual::flash_bytes("cam0", kUserSpace, kCam0RecordSize));
+    const auto result = write();
+    ASSERT_EQ(result.exit_code, kExitSuccess) << result.err;
+    EXPECT_EQ(vcam_init_depth(), 0) << "the vendor session was left open";
+    const auto files = record_files(backups());
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(testing::read_file(files[0]), stored);
+    EXPECT_TRUE(contains(result.out, "backup:   " + files[0].string() + " (414-byte record, version 1, valid)"))
+        << result.out;
+    const auto sidecar = sidecar_of(files[0]);
+    EXPECT_EQ(sidecar.at("camera").at("serial_number"), "VLM643A00017");
+    EXPECT_EQ(sidecar.at("record_version"), 1);
+    EXPECT_EQ(sidecar.at("valid"), true);
+    EXPECT_EQ(sidecar.at("reason"), "write-json");
+}
+
+TEST_F(BackupCycle, WhatTheFlashHoldsDecidesWhatIsSaved) {
+    struct Row {
+        const char* label;
+        std::string flash;  // the camera's "flash" section
+        std::string summary;
+        std::size_t files;
+        std::string problem;  // the sidecar's, for an invalid record
+    };
+    const std::vector<Row> rows = {
+        {"blank flash: nothing to save", R"({})", "backup:   none (no document was stored: flash magic mismatch)", 0,
+         ""},
+        {"not a record: nothing to save", R"({"blocks": [{"address": "0x51000", "hex": "00 11 22"}]})",
+         "backup:   none (no document was stored: flash magic mismatch)", 0, ""},
+        {"a record with a wrong CRC is saved as it is",
+         R"({"blocks": [{"address": "0x51000", "hex": "4B 56 4F 5A 00 00 10 00 02 00 00 00 00 00 00 00 7B 7D"}]})",
+         "(18-byte record, version 0, not valid: crc32 mismatch)", 1, "crc32 mismatch"},
+        {"a length beyond the user space keeps the user space",
+         R"({"blocks": [{"address": "0x51000", "hex": "4B 56 4F 5A 00 00 10 00 00 00 01 00 00 00 00 00"}]})",
+         "(4096-byte record, version 0, not valid: total length is invalid)", 1, "total length is invalid"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        const std::string scenario = R"({"devices": [{"id": "d", "vid": "0x0C45", "pid": "0x0645", "serial_number": "D1",
+            "capability": "zeros", "flash": )" + row.flash + "}]}";
+        ASSERT_EQ(vcam_load_scenario_json(scenario.c_str()), 0) << vcam_last_error();
+        fs::remove_all(backups());
+        const auto result = write();
+        ASSERT_EQ(result.exit_code, kExitSuccess) << result.err;
+        EXPECT_TRUE(contains(result.out, row.summary)) << result.out;
+        const auto files = record_files(backups());
+        ASSERT_EQ(files.size(), row.files);
+        if (row.files == 1) {
+            EXPECT_EQ(sidecar_of(files[0]).at("valid"), false);
+            EXPECT_EQ(sidecar_of(files[0]).at("problem"), row.problem);
+        }
+    }
+}
+
+TEST_F(BackupCycle, RestorePutsTheDocumentBackAndBacksUpWhatItReplaces) {
+    const std::string original = run({"read-json"}).out;
+    ASSERT_EQ(write().exit_code, kExitSuccess);
+    ASSERT_EQ(run({"read-json"}).out, kDocument + "\n");
+    const fs::path saved = record_files(backups()).at(0);
+
+    const auto restored = run({"restore", saved.string(), "--backup-dir", backups()});
+    ASSERT_EQ(restored.exit_code, kExitSuccess) << restored.err;
+    EXPECT_TRUE(contains(restored.out, "verified: yes (read back and compared)")) << restored.out;
+    EXPECT_TRUE(contains(restored.out, "record:   414 bytes, version 1")) << restored.out;
+    EXPECT_EQ(run({"read-json"}).out, original);
+    EXPECT_EQ(text_of(sonix_virtual::flash_bytes("cam0", kUserSpace, kCam0RecordSize)), testing::read_file(saved));
+
+    const auto files = record_files(backups());
+    ASSERT_EQ(files.size(), 2u);
+    const fs::path of_document = files[0] == saved ? files[1] : files[0];
+    EXPECT_EQ(sidecar_of(of_document).at("reason"), "restore");
+    EXPECT_EQ(testing::read_file(of_document).substr(16), kDocument);
+
+    // The sidecar names the record too.
+    fs::path sidecar = saved;
+    const auto by_sidecar = run({"restore", sidecar.replace_extension(".json").string(), "--no-backup"});
+    EXPECT_EQ(by_sidecar.exit_code, kExitSuccess) << by_sidecar.err;
+    EXPECT_TRUE(contains(by_sidecar.out, "backup:   none (--no-backup)"));
+}
+
+TEST_F(BackupCycle, RestoreRefusesAnotherCamerasBackupUnlessForced) {
+    const std::string cam0_original = run({"read-json", "--index", "0"}).out;
+    ASSERT_EQ(write().exit_code, kExitSuccess);
+    const fs::path saved = record_files(backups()).at(0);
+    const std::string cam1_before = run({"read-json", "--index", "1"}).out;
+
+    const auto refused = run({"restore", saved.string(), "--index", "1", "--no-backup"});
+    EXPECT_EQ(refused.exit_code, kExitUsage);
+    EXPECT_EQ(refused.err,
+              "error: the backup was taken from camera VLM643A00017 (0c45:0643), not from the selected camera "
+              "VLM645B00342 (0c45:0645); add --force to restore it anyway\n");
+    EXPECT_EQ(run({"read-json", "--index", "1"}).out, cam1_before);
+
+    fs::path sidecar = saved;
+    fs::remove(sidecar.replace_extension(".json"));
+    const auto no_sidecar = run({"restore", saved.string(), "--no-backup"});
+    EXPECT_EQ(no_sidecar.exit_code, kExitUsage);
+    EXPECT_TRUE(contains(no_sidecar.err, "says which camera the backup came from; add --force")) << no_sidecar.err;
+
+    // The legacy camera's user space (4096 bytes) holds cam0's record too.
+    const auto forced = run({"restore", saved.string(), "--index", "1", "--force", "--no-backup"});
+    ASSERT_EQ(forced.exit_code, kExitSuccess) << forced.err;
+    EXPECT_EQ(run({"read-json", "--index", "1"}).out, cam0_original);
+}
+
+TEST_F(BackupCycle, AnInterruptedWriteIsRecoveredFromItsBackup) {
+    const std::string original = run({"read-json"}).out;
+    // The camera goes away between the erase and the write of the new record.
+    ASSERT_EQ(vcam_detach_at_call("cam0", "SonixCam_WriteToSF", 1), 0);
+    const auto cut = write();
+    EXPECT_EQ(cut.exit_code, kExitFailure);
+    EXPECT_TRUE(contains(cut.err, "ecDeviceDisconnect(7)")) << cut.err;
+    EXPECT_TRUE(contains(cut.err, "note: the record the camera held before is saved in ")) << cut.err;
+    ASSERT_EQ(vcam_reattach_device("cam0"), 0);
+
+    const auto lost = run({"read-json"});
+    EXPECT_EQ(lost.err, "error: no JSON document is stored on this camera: flash magic mismatch (BadMagic, 7)\n");
+    const fs::path saved = record_files(backups()).at(0);
+    const auto restored = run({"restore", saved.string(), "--backup-dir", backups()});
+    ASSERT_EQ(restored.exit_code, kExitSuccess) << restored.err;
+    EXPECT_TRUE(contains(restored.out, "backup:   none (no document was stored: flash magic mismatch)"));
+    EXPECT_EQ(run({"read-json"}).out, original);
+}
+
+TEST_F(BackupCycle, NoDocumentIsOverwrittenWithoutItsBackup) {
+    const std::string before = run({"read-json"}).out;
+    testing::write_file(folder_.path() / "a-file", "x");
+    const auto result = run({"write-json", "--backup-dir", folder_.file("a-file"), "-"}, kDocument);
+    EXPECT_EQ(result.exit_code, kExitUsage);
+    EXPECT_TRUE(contains(result.err, "cannot create the backup folder")) << result.err;
+    EXPECT_TRUE(contains(result.err, "--no-backup")) << result.err;
+    EXPECT_EQ(run({"read-json"}).out, before);
+
+    const auto skipped = run({"write-json", "--no-backup", "-"}, kDocument);
+    ASSERT_EQ(skipped.exit_code, kExitSuccess) << skipped.err;
+    EXPECT_TRUE(contains(skipped.out, "backup:   none (--no-backup)"));
+
+    const auto both = run({"write-json", "--no-backup", "--backup-dir", backups(), "-"}, kDocument);
+    EXPECT_EQ(both.exit_code, kExitUsage);
+    EXPECT_TRUE(contains(both.err, "give either --backup-dir or --no-backup, not both"));
+}
+
+TEST_F(BackupCycle, RestoreRefusesABackupThatIsNoRecord) {
+    testing::write_file(folder_.path() / "bad.rec", "4B 56 4F 5A not a record");
+    const auto result = run({"restore", folder_.file("bad.rec"), "--force", "--no-backup"});
+    EXPECT_EQ(result.exit_code, kExitFailure);
+    EXPECT_EQ(result.err.rfind("error: the backup does not hold a record this camera accepts: ", 0), 0u) << result.err;
+    const auto missing = run({"restore", folder_.file("none.rec")});
+    EXPECT_EQ(missing.exit_code, kExitUsage);
+    EXPECT_TRUE(contains(missing.err, "no such file")) << missing.err;
+}
+
+TEST_F(BackupCycle, BackupsListsThemPerCamera) {
+    ASSERT_EQ(write().exit_code, kExitSuccess);
+    ASSERT_EQ(write({"--index", "1"}).exit_code, kExitSuccess);
+    const auto all = run({"backups", "--backup-dir", backups()});
+    ASSERT_EQ(all.exit_code, kExitSuccess) << all.err;
+    EXPECT_TRUE(contains(all.out, "VLM643A00017 (0c45:0643)")) << all.out;
+    EXPECT_TRUE(contains(all.out, "VLM645B00342 (0c45:0645)")) << all.out;
+    const auto one = run({"backups", "--backup-dir", backups(), "--index", "1"});
+    EXPECT_TRUE(contains(one.out, "Backups of VLM645B00342 (0c45:0645) in ")) << one.out;
+    EXPECT_FALSE(contains(one.out, "VLM643A00017")) << one.out;
+    const auto none = run({"backups", "--backup-dir", folder_.file("empty")});
+    EXPECT_EQ(none.out, "No backups in " + folder_.file("empty") + ".\n");
+}
+
+TEST_F(BackupCycle, TheDefaultFolderIsThePlatformsOwn) {
+#if defined(_WIN32)
+    const auto result = run({"write-json", "-"}, kDocument);
+    ASSERT_EQ(result.exit_code, kExitSuccess) << result.err;
+    EXPECT_TRUE(contains(result.out, "\\Velmora\\backups\\VLM643A00017_")) << result.out;
+#else
+    testing::set_environment("XDG_DATA_HOME", folder_.path().string().c_str());
+    const auto result = run({"write-json", "-"}, kDocument);
+    testing::set_environment("XDG_DATA_HOME", nullptr);
+    ASSERT_EQ(result.exit_code, kExitSuccess) << result.err;
+    EXPECT_EQ(record_files(folder_.path() / "velmora" / "backups").size(), 1u);
+#endif
+}
+
+}  // namespace
+}  // namespace velmora::stereo_tool

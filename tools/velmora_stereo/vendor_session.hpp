@@ -1,0 +1,70 @@
+// One session with the vendor camera library, for the raw answers of a camera
+// that the SDK's interface decodes or does not give at all.
+//
+// Why the tool reads these through the vendor library itself instead of
+// re-encoding them from the C++ interface: the interface decodes what it reads
+// and drops exactly what a faithful copy of a camera needs: the byte order of
+// the id descriptor, the serial-flash type, failing descriptor queries, reports
+// and flash records that do not validate, IMU sentinel answers and bytes past
+// 17. Re-encoding would need an encoder per format and would still lose those
+// cases; fourteen plain vendor functions read them exactly. The session keeps
+// the vendor library's rules: one SonixCam_Init, balanced by the destructor,
+// and no SDK call while it is open. The tool is single-threaded, so the SDK's
+// process-wide lock has no other user to keep out.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <velmora/uvc_stereo/records.hpp>
+#include <velmora/uvc_stereo/status.hpp>
+
+#include "sonix_camera.h"
+
+namespace velmora::stereo_tool {
+
+class VendorSession {
+public:
+    VendorSession();
+    ~VendorSession();
+    VendorSession(const VendorSession&) = delete;
+    VendorSession& operator=(const VendorSession&) = delete;
+
+    // Finds the vendor record of a scanned camera again: the same device path
+    // and, when the scan gave one, the same serial number.
+    uvc_stereo::Status attach(const uvc_stereo::DeviceInfo& device);
+
+    // The texts of the vendor record itself (name at byte 2, path at byte 514).
+    std::string record_name() const;
+    std::string record_path() const;
+
+    // The raw answers; nullopt when the query failed.
+    std::optional<std::array<std::uint8_t, 4>> id_bytes();
+    std::optional<std::string> descriptor_text(std::uint8_t selector);  // bytes before the first NUL
+    std::optional<std::string> firmware_version();                      // bytes before the first NUL
+    std::optional<std::uint32_t> serial_flash_type();
+
+    // Selects the vendor extension unit on node unit (once per unit).
+    uvc_stereo::Status select_unit(std::uint8_t unit);
+    uvc_stereo::Result<std::vector<std::uint8_t>> read_control(std::uint8_t unit, std::uint8_t selector,
+                                                               std::uint8_t length);
+    // Reads in pieces of at most 64 KiB.
+    uvc_stereo::Result<std::vector<std::uint8_t>> read_flash(std::uint32_t address, std::uint32_t length);
+
+private:
+    // "SonixCam_XuRead failed (vendor code 5)"
+    uvc_stereo::Status vendor_failure(const char* function, uvc_stereo::ErrorCode code);
+
+    bool initialised_ = false;
+    bool attached_ = false;
+    std::vector<std::uint8_t> selected_units_;
+    SonixLib::scDevice_t record_;
+};
+
+// UTF-16 text up to its terminating zero, as UTF-8 (unpaired surrogates become U+FFFD).
+std::string utf16_to_utf8(const SonixLib::scWideChar* text, std::size_t capacity);
+
+}  // namespace velmora::stereo_tool
