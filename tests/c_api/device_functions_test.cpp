@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "c_api_test_support.hpp"
-#include "sonix_virtual/vcam_control.h"
+#include "sonix_virtual/vcam_control.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
 #include "velmora_uvc_stereo_c.h"
 
@@ -30,8 +30,14 @@ using DevicePtr = std::unique_ptr<velmora_uvc_stereo_device, DeviceCloser>;
 
 class DeviceFunctions : public ::testing::Test {
 protected:
-    void SetUp() override { vcam_load_default_scenario(); }
-    void TearDown() override { vcam_load_default_scenario(); }
+    void SetUp() override {
+        vcam_load_default_scenario();
+        vcam_clear_contract_violations();
+    }
+    void TearDown() override {
+        EXPECT_EQ(vcam_contract_violation_count(), 0u) << sonix_virtual::describe_contract_violations();
+        vcam_load_default_scenario();
+    }
 
     static struct velmora_uvc_stereo_device_info scanned(std::uint16_t pid) {
         struct velmora_uvc_stereo_device_info* devices = nullptr;
@@ -88,17 +94,38 @@ TEST_F(DeviceFunctions, EmptyScanGivesNoDevicesFoundWithClearedOuts) {
     velmora_uvc_stereo_ctx_destroy(ctx);
 }
 
-TEST_F(DeviceFunctions, ScanFailureIsPassedOnUnchanged) {
-    ASSERT_EQ(vcam_fail_call("SonixCam_EnumCameras", 1, kVendorNotFindDevice + 1), 0);
-    const Result<std::vector<DeviceInfo>> expected = scan_devices();
-    ASSERT_FALSE(expected.ok());
-    ASSERT_EQ(vcam_fail_call("SonixCam_EnumCameras", 1, kVendorNotFindDevice + 1), 0);
-    struct velmora_uvc_stereo_device_info* devices = nullptr;
-    size_t count = 7;
-    EXPECT_EQ(velmora_uvc_stereo_scan_devices(&devices, &count), static_cast<int>(expected.status().code()));
-    EXPECT_EQ(last_message(), expected.status().message());
-    EXPECT_EQ(devices, nullptr);
-    EXPECT_EQ(count, 0u);
+TEST_F(DeviceFunctions, ScanOutcomesArePassedOnUnchanged) {
+    std::string many = R"({"library": {"enum_beyond_capacity": "fail"}, "devices": [)";
+    for (int i = 0; i < 65; ++i) {
+        many += (i ? "," : "") + std::string(R"({"id": "n)") + std::to_string(i) + R"(", "vid": "0x0C45", "pid": "0x0643"})";
+    }
+    many += "]}";
+    const struct {
+        const char* name;
+        std::string scenario;  // empty: the default one, with a failing enumeration
+        int code;
+        const char* message;
+    } rows[] = {
+        // A failed enumeration that reports no device is an empty scan.
+        {"enumeration fails without a count", "", VELMORA_UVC_STEREO_ERROR_BACKEND, "no devices found"},
+        {"enumeration fails and reports devices", many, VELMORA_UVC_STEREO_ERROR_BACKEND,
+         "SonixCam_EnumCameras failed: vendor_code=ecEnumDeviceFail(3)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.scenario.empty()) {
+            vcam_load_default_scenario();
+            ASSERT_EQ(vcam_fail_call("SonixCam_EnumCameras", 1, kVendorNotFindDevice + 1), 0);
+        } else {
+            ASSERT_EQ(vcam_load_scenario_json(row.scenario.c_str()), 0) << vcam_last_error();
+        }
+        struct velmora_uvc_stereo_device_info* devices = reinterpret_cast<struct velmora_uvc_stereo_device_info*>(this);
+        size_t count = 7;
+        EXPECT_EQ(velmora_uvc_stereo_scan_devices(&devices, &count), row.code);
+        EXPECT_EQ(last_message(), row.message);
+        EXPECT_EQ(devices, nullptr);
+        EXPECT_EQ(count, 0u);
+    }
 }
 
 TEST_F(DeviceFunctions, LegacyCameraCapabilityStructure) {

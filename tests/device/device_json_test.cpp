@@ -14,6 +14,8 @@
 namespace velmora::uvc_stereo {
 namespace {
 
+using DeviceJsonTest = testing::VirtualDeviceTest;
+
 using testing::VirtualCamera;
 
 Device open_camera(const std::string& id, std::uint32_t required = 1) {
@@ -29,7 +31,7 @@ std::uint32_t le32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
            static_cast<std::uint32_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
 }
 
-TEST(DeviceJsonTest, WriteStoresTheMinifiedRecordAndReadReturnsIt) {
+TEST_F(DeviceJsonTest, WriteStoresTheMinifiedRecordAndReadReturnsIt) {
     testing::load_cameras({VirtualCamera{}});
     Device device = open_camera("cam");
     const std::string minified = "{\"rig\":\"stereo\",\"baseline\":[60.0,0.1],\"ok\":true}";
@@ -51,7 +53,7 @@ TEST(DeviceJsonTest, WriteStoresTheMinifiedRecordAndReadReturnsIt) {
     EXPECT_EQ(pauses.pauses(), expected);
 }
 
-TEST(DeviceJsonTest, ReadMinifiesARecordWrittenElsewhereAndKeepsItsVersion) {
+TEST_F(DeviceJsonTest, ReadMinifiesARecordWrittenElsewhereAndKeepsItsVersion) {
     VirtualCamera camera;
     camera.json_text.clear();
     testing::load_cameras({camera});
@@ -63,7 +65,7 @@ TEST(DeviceJsonTest, ReadMinifiesARecordWrittenElsewhereAndKeepsItsVersion) {
     EXPECT_EQ(read.value().version, 7);
 }
 
-TEST(DeviceJsonTest, RejectedTextWritesNothing) {
+TEST_F(DeviceJsonTest, RejectedTextWritesNothing) {
     testing::load_cameras({VirtualCamera{}});
     Device device = open_camera("cam");
     const std::vector<std::uint8_t> before = testing::peek_flash("cam", 0x51000, 64);
@@ -91,7 +93,7 @@ TEST(DeviceJsonTest, RejectedTextWritesNothing) {
     EXPECT_TRUE(pauses.pauses().empty());
 }
 
-TEST(DeviceJsonTest, LegacyCameraUsesItsFourKilobyteSpace) {
+TEST_F(DeviceJsonTest, LegacyCameraUsesItsFourKilobyteSpace) {
     VirtualCamera legacy;
     legacy.legacy = true;
     testing::load_cameras({legacy});
@@ -114,7 +116,7 @@ TEST(DeviceJsonTest, LegacyCameraUsesItsFourKilobyteSpace) {
     EXPECT_EQ(testing::total_calls(), 0U);
 }
 
-TEST(DeviceJsonTest, BothCallsRefusedWhileTheImuIsOpenEvenWithoutFlash) {
+TEST_F(DeviceJsonTest, BothCallsRefusedWhileTheImuIsOpenEvenWithoutFlash) {
     VirtualCamera with_flash;
     with_flash.id = "flash";
     VirtualCamera imu_only;

@@ -15,6 +15,8 @@
 namespace velmora::uvc_stereo {
 namespace {
 
+using OpenDeviceTest = testing::VirtualDeviceTest;
+
 using testing::VirtualCamera;
 
 OpenDeviceOptions requiring(std::uint32_t bits) {
@@ -23,7 +25,7 @@ OpenDeviceOptions requiring(std::uint32_t bits) {
     return options;
 }
 
-TEST(OpenDeviceTest, RefusesBadRequestsBeforeAnyDeviceAccess) {
+TEST_F(OpenDeviceTest, RefusesBadRequestsBeforeAnyDeviceAccess) {
     testing::load_cameras({VirtualCamera{}});
     const DeviceInfo attached = testing::scanned_camera("cam");
     DeviceInfo foreign = attached;
@@ -60,7 +62,7 @@ TEST(OpenDeviceTest, RefusesBadRequestsBeforeAnyDeviceAccess) {
     }
 }
 
-TEST(OpenDeviceTest, ImuOnlyRequirementNeverTouchesTheFlash) {
+TEST_F(OpenDeviceTest, ImuOnlyRequirementNeverTouchesTheFlash) {
     testing::load_cameras({VirtualCamera{}});
     testing::clear_calls();
     Result<Device> opened = open_device(testing::scanned_camera("cam"), requiring(2));
@@ -72,7 +74,7 @@ TEST(OpenDeviceTest, ImuOnlyRequirementNeverTouchesTheFlash) {
     EXPECT_FALSE(opened.value().has_imu_transport());
 }
 
-TEST(OpenDeviceTest, LegacyCameraGetsTheLegacyLayout) {
+TEST_F(OpenDeviceTest, LegacyCameraGetsTheLegacyLayout) {
     VirtualCamera legacy;
     legacy.legacy = true;
     testing::load_cameras({legacy});
@@ -108,7 +110,7 @@ TEST(OpenDeviceTest, LegacyCameraGetsTheLegacyLayout) {
     EXPECT_EQ(reads[0].at(1), 1U);
 }
 
-TEST(OpenDeviceTest, ReportWithoutFlashOpensOnlyWhenFlashIsNotRequired) {
+TEST_F(OpenDeviceTest, ReportWithoutFlashOpensOnlyWhenFlashIsNotRequired) {
     VirtualCamera camera;
     camera.report_flash = false;
     camera.json_text.clear();
@@ -135,7 +137,7 @@ TEST(OpenDeviceTest, ReportWithoutFlashOpensOnlyWhenFlashIsNotRequired) {
     }
 }
 
-TEST(OpenDeviceTest, JsonRequirementReadsTheRecordInsteadOfProbing) {
+TEST_F(OpenDeviceTest, JsonRequirementReadsTheRecordInsteadOfProbing) {
     VirtualCamera camera;
     camera.flash_address = 0x60000;
     camera.flash_size = 0x2000;
@@ -165,7 +167,7 @@ TEST(OpenDeviceTest, JsonRequirementReadsTheRecordInsteadOfProbing) {
     EXPECT_EQ(pauses.pauses(), std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(100)});
 }
 
-TEST(OpenDeviceTest, JsonRequirementFailsOnAPayloadThatIsNotJson) {
+TEST_F(OpenDeviceTest, JsonRequirementFailsOnAPayloadThatIsNotJson) {
     VirtualCamera camera;
     camera.json_text.clear();
     testing::load_cameras({camera});

@@ -2,10 +2,13 @@
 // and call-log helpers over the virtual camera's control interface.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "sonix_virtual/vcam_control.hpp"
 #include "velmora/uvc_stereo/records.hpp"
 
 namespace velmora::uvc_stereo::testing {
@@ -39,6 +42,16 @@ struct VirtualCamera {
     std::string json_text = "{\"cal\":1}";
     // IMU samples as 17-byte (or longer) hex payloads, repeated in order.
     std::vector<std::string> imu_samples;
+};
+
+// Ends every test with no contract violation left unchecked (a test that
+// provokes one takes it with sonix_virtual::take_contract_violations).
+class VirtualDeviceTest : public ::testing::Test {
+protected:
+    VirtualDeviceTest() { vcam_clear_contract_violations(); }
+    void TearDown() override {
+        EXPECT_EQ(vcam_contract_violation_count(), 0u) << sonix_virtual::describe_contract_violations();
+    }
 };
 
 // Replaces every virtual device with these cameras; fails the test on error.

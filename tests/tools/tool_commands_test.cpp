@@ -2,7 +2,7 @@
 // (two cameras), run in-process so flash contents persist between commands.
 #include <gtest/gtest.h>
 
-#include <sonix_virtual/vcam_control.h>
+#include <sonix_virtual/vcam_control.hpp>
 #include <velmora/uvc_stereo/json.hpp>
 #include <velmora/uvc_stereo/scan.hpp>
 
@@ -33,12 +33,16 @@ class ToolCommands : public ::testing::Test {
 protected:
     void SetUp() override {
         vcam_load_default_scenario();
+        vcam_clear_contract_violations();
         auto scanned = uvc::scan_devices();
         ASSERT_TRUE(scanned.ok()) << scanned.status().message();
         devices_ = scanned.value();
         ASSERT_EQ(devices_.size(), 2u) << "the default scenario has two cameras";
     }
-    void TearDown() override { vcam_load_default_scenario(); }
+    void TearDown() override {
+        EXPECT_EQ(vcam_contract_violation_count(), 0u) << sonix_virtual::describe_contract_violations();
+        vcam_load_default_scenario();
+    }
 
     std::vector<uvc::DeviceInfo> devices_;
 };

@@ -77,7 +77,8 @@ Status expected_failure(const vcam_call& call) {
     if (function == "SonixCam_Init" || function == "SonixCam_GetSerialFlashType") {
         return Status(ErrorCode::DeviceUnavailable, vendor);
     }
-    if (function == "SonixCam_EnumCameras") return Status(ErrorCode::BackendError, vendor);
+    // A failed enumeration that reports no device found nothing.
+    if (function == "SonixCam_EnumCameras") return Status(ErrorCode::DeviceUnavailable, "no matching device found");
     if (function == "SonixCam_CstmReadFromSF") {
         return Status(ErrorCode::ReadFailed, with_range(vendor, call.args[0], call.args[1]));
     }

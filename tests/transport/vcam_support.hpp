@@ -79,7 +79,8 @@ private:
 };
 
 // Every test starts from a fresh camera and ends with the vendor library
-// balanced and the lock free.
+// balanced, the lock free and no contract violation left unchecked (a test
+// that provokes one takes it with sonix_virtual::take_contract_violations).
 class VcamTest : public ::testing::Test {
 protected:
     void SetUp() override;

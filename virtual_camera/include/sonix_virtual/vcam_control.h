@@ -98,6 +98,23 @@ VCAM_API int vcam_call_at(size_t index, vcam_call* out);
 VCAM_API size_t vcam_count_calls(const char* function);
 VCAM_API void vcam_clear_call_log(void);
 
+/* ---- Contract violations ---------------------------------------------------
+ * Calls the vendor library's contract does not allow, answered as before but
+ * also recorded here: SonixCam_UnInit without an outstanding SonixCam_Init, a
+ * call other than SonixCam_GetErrorCode before SonixCam_Init, and a device
+ * record that names no device (or none given). Scenario loads keep them; only
+ * vcam_clear_contract_violations() forgets them. */
+typedef struct vcam_violation {
+    char function[40];        /* "SonixCam_UnInit" */
+    char reason[96];          /* "SonixCam_UnInit without an outstanding SonixCam_Init" */
+} vcam_violation;
+
+/* Violations since they were last cleared (exact, even beyond the kept entries). */
+VCAM_API size_t vcam_contract_violation_count(void);
+/* The kept entries (the latest 1000), oldest first. */
+VCAM_API int vcam_contract_violation_at(size_t index, vcam_violation* out);
+VCAM_API void vcam_clear_contract_violations(void);
+
 /* ---- Video back-end lists ------------------------------------------------- */
 #define VCAM_BACKEND_MSMF 0
 #define VCAM_BACKEND_DSHOW 1
