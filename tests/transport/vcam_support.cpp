@@ -87,7 +87,8 @@ std::string camera_json(const CameraOptions& options) {
 }  // namespace
 
 void load_camera(const CameraOptions& options) {
-    const std::string scenario = "{\"devices\":[" + camera_json(options) + "]}";
+    const std::string scenario =
+        "{\"library\":" + options.library_json + ",\"devices\":[" + camera_json(options) + "]}";
     ASSERT_EQ(vcam_load_scenario_json(scenario.c_str()), 0) << vcam_last_error() << "\n" << scenario;
     vcam_clear_faults();
     vcam_clear_call_log();
