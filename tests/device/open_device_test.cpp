@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "device/device_impl.hpp"
 #include "pause_recorder.hpp"
@@ -179,6 +180,45 @@ TEST_F(OpenDeviceTest, JsonRequirementFailsOnAPayloadThatIsNotJson) {
     EXPECT_EQ(strict.status().message(), "invalid JSON value at offset 0");
     // The record itself is sound, so the plain flash check passes.
     EXPECT_TRUE(open_device(scanned, requiring(1)).ok());
+}
+
+TEST_F(OpenDeviceTest, FlashChecksPassTheirFailuresOnUnchanged) {
+    const std::vector<std::uint8_t> record = testing::flash_record("{\"cal\":1}", 0);
+    std::vector<std::uint8_t> bad_magic = record;
+    bad_magic[0] ^= 0xFF;
+    std::vector<std::uint8_t> bad_crc = record;
+    bad_crc.back() ^= 0x01;
+    const struct {
+        const char* name;
+        std::uint32_t required;
+        const char* failing_call;  // null: none
+        std::vector<std::uint8_t> stored;
+        ErrorCode code;
+        const char* message;
+    } rows[] = {
+        {"flash type query fails", 1, "SonixCam_GetSerialFlashType", record, ErrorCode::DeviceUnavailable,
+         "SonixCam_GetSerialFlashType failed: vendor_code=ecWriteFlashFail(12)"},
+        {"one-byte read fails", 1, "SonixCam_CstmReadFromSF", record, ErrorCode::ReadFailed,
+         "SonixCam_CstmReadFromSF failed: vendor_code=ecWriteFlashFail(12) (address=0x00051000, length=1)"},
+        {"bad magic", 4, nullptr, bad_magic, ErrorCode::BadMagic, "flash magic mismatch"},
+        {"bad CRC", 4, nullptr, bad_crc, ErrorCode::CrcMismatch, "crc32 mismatch"},
+        {"bad CRC with the flash bit too", 5, nullptr, bad_crc, ErrorCode::CrcMismatch, "crc32 mismatch"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        VirtualCamera camera;
+        camera.json_text.clear();
+        testing::load_cameras({camera});
+        testing::poke_flash("cam", 0x51000, row.stored);
+        const DeviceInfo scanned = testing::scanned_camera("cam");
+        if (row.failing_call != nullptr) {
+            ASSERT_EQ(vcam_fail_call(row.failing_call, 1, 12), 0);
+        }
+        const Result<Device> opened = open_device(scanned, requiring(row.required));
+        EXPECT_EQ(opened.status().code(), row.code);
+        EXPECT_EQ(opened.status().message(), row.message);
+        EXPECT_FALSE(opened.has_value());
+    }
 }
 
 }  // namespace

@@ -32,6 +32,8 @@ struct VirtualCamera {
     std::string firmware = "FW-1.0.0";
     // No report at all (a legacy camera answers with 64 zero bytes).
     bool legacy = false;
+    // A legacy camera without the capability control: reading it fails.
+    bool capability_control = true;
     // Report sections; ignored for a legacy camera.
     bool report_flash = true;
     std::uint32_t flash_address = 0x51000;
