@@ -168,6 +168,7 @@ TEST_F(DeviceImuTest, FirmwareGate) {
             row.reads_version ? std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(200)}
                               : std::vector<std::chrono::milliseconds>{};
         EXPECT_EQ(pauses.pauses(), expected_pauses);
+        EXPECT_EQ(pauses.pauses_under_vendor_lock(), 0U);
         EXPECT_TRUE(device.close_imu().ok());
         vcam_clear_faults();
     }

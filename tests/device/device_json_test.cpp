@@ -51,6 +51,39 @@ TEST_F(DeviceJsonTest, WriteStoresTheMinifiedRecordAndReadReturnsIt) {
     EXPECT_EQ(read.value().version, 0);
     const std::vector<std::chrono::milliseconds> expected(2, std::chrono::milliseconds(100));
     EXPECT_EQ(pauses.pauses(), expected);
+    EXPECT_EQ(pauses.pauses_under_vendor_lock(), 0U);
+}
+
+// The pause follows only a transfer that worked; a failure that reached the
+// camera returns at once.
+TEST_F(DeviceJsonTest, FailuresThatReachedTheCameraTakeNoPause) {
+    const struct {
+        const char* name;
+        bool write;
+        const char* failing_call;  // null: none
+        bool corrupt_record;
+    } rows[] = {
+        {"read fails", false, "SonixCam_CstmReadFromSF", false},
+        {"record fails its CRC", false, nullptr, true},
+        {"erase fails", true, "SonixCam_SectorEraseSF", false},
+        {"write fails", true, "SonixCam_WriteToSF", false},
+        {"read-back fails", true, "SonixCam_CstmReadFromSF", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        testing::load_cameras({VirtualCamera{}});
+        Device device = open_camera("cam", 0);
+        if (row.corrupt_record) testing::poke_flash("cam", 0x51000 + 16, {'['});
+        if (row.failing_call != nullptr) {
+            ASSERT_EQ(vcam_fail_call(row.failing_call, 1, 12), 0);
+        }
+        testing::clear_calls();
+        testing::PauseRecorder pauses;
+        const Status status = row.write ? device.write_json("{\"k\":2}") : device.read_json().status();
+        EXPECT_FALSE(status.ok());
+        EXPECT_GT(testing::calls_of("SonixCam_CstmReadFromSF") + testing::calls_of("SonixCam_SectorEraseSF"), 0U);
+        EXPECT_TRUE(pauses.pauses().empty());
+    }
 }
 
 TEST_F(DeviceJsonTest, ReadMinifiesARecordWrittenElsewhereAndKeepsItsVersion) {

@@ -163,5 +163,20 @@ TEST_F(FaultSweepTest, EveryVendorCallOfEveryOperationFailsCleanly) {
     }
 }
 
+// SonixCam_UnInit balances only a successful SonixCam_Init: after a failed
+// one it would be a call the library never allowed.
+TEST_F(FaultSweepTest, AFailedInitIsNeverFollowedByUnInit) {
+    for (const Operation& operation : operations()) {
+        for (const int code : {2, 4}) {
+            SCOPED_TRACE(testing::Message() << operation.name << ", vendor code " << code);
+            load_healthy_camera("both");
+            ASSERT_EQ(vcam_fail_call("SonixCam_Init", 1, code), 0);
+            EXPECT_FALSE(operation.run().ok());
+            EXPECT_EQ(vcam_count_calls("SonixCam_Init"), 1u);
+            EXPECT_EQ(vcam_count_calls("SonixCam_UnInit"), 0u);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace velmora::uvc_stereo::transport_test
