@@ -2,8 +2,11 @@
  * SonixCamera library). Tests, tools and application developers use it to set
  * up virtual devices, inject faults and read the call log; the SDK itself
  * never calls it, except on systems without COM, where the SDK's video
- * back-end enumeration reads the lists below instead of Media Foundation and
- * DirectShow.
+ * back-end enumeration looks up the lists below at run time instead of
+ * asking Media Foundation and DirectShow.
+ *
+ * Programs that must also run against the vendor's own library (which has
+ * none of these functions) look them up at run time instead of importing them.
  *
  * Devices are named by the "id" text their scenario gives them. Every
  * function is safe to call from any thread. Functions returning int return 0
@@ -14,7 +17,11 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#if defined(_WIN32)
+#if defined(VCAM_CONTRACT_ONLY)
+/* The contract-only build keeps the control interface inside the library: it
+ * exports the vendor's functions alone. */
+#define VCAM_API
+#elif defined(_WIN32)
 #if defined(SONIX_CAMERA_BUILDING)
 #define VCAM_API __declspec(dllexport)
 #else
