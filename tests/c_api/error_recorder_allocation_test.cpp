@@ -7,25 +7,15 @@
 #include <atomic>
 #include <cstdlib>
 #include <memory>
-#include <new>
 #include <string>
 
+#include "allocation/replaced_allocation.hpp"
 #include "c_api/context.hpp"
 #include "c_api/last_error.hpp"
 
 namespace {
 
 std::atomic<bool> g_fail_allocations{false};
-
-void* allocate(std::size_t size) noexcept {
-    if (g_fail_allocations.load()) return nullptr;
-    return std::malloc(size == 0 ? 1 : size);
-}
-
-void* allocate_or_throw(std::size_t size) {
-    if (void* memory = allocate(size)) return memory;
-    throw std::bad_alloc();
-}
 
 // Fails every allocation while alive.
 class OutOfMemory {
@@ -38,19 +28,10 @@ public:
 
 }  // namespace
 
-// Every non-aligned form is replaced so that allocations and releases pair up
-// through malloc and free; the releases stay out of line for the reason given
-// in json_allocation_test.cpp (GCC's -Wmismatched-new-delete).
-void* operator new(std::size_t size) { return allocate_or_throw(size); }
-void* operator new[](std::size_t size) { return allocate_or_throw(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-[[gnu::noinline]] void operator delete(void* memory) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete[](void* memory) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
+void* test_allocation(std::size_t size) noexcept {
+    if (g_fail_allocations.load()) return nullptr;
+    return std::malloc(size == 0 ? 1 : size);
+}
 
 namespace velmora::uvc_stereo::c_api {
 namespace {
