@@ -36,22 +36,6 @@ velmora_uvc_stereo_scan_devices
 NAMES
 )
 
-# A PE file starts with "MZ"; anything else is taken for an ELF shared object.
-if [ "$(head -c 2 "$library")" = "MZ" ]; then
-    objdump=${OBJDUMP:-x86_64-w64-mingw32-objdump}
-    # The export table lists one "[ordinal] name" line per exported name.
-    actual=$("$objdump" -p "$library" |
-        awk '/\[Ordinal\/Name Pointer\] Table/ { in_table = 1; next }
-             in_table && NF == 0 { in_table = 0 }
-             in_table { print $NF }' | sort)
-else
-    actual=$(nm -D --defined-only "$library" | awk '{ print $NF }' | sort)
-fi
-
-if [ "$actual" = "$expected" ]; then
-    echo "$(basename "$library"): exports exactly the $(wc -l <<<"$expected") C functions"
-    exit 0
-fi
-echo "$(basename "$library"): export list differs (< missing, > unexpected):" >&2
-diff <(echo "$expected") <(echo "$actual") >&2 || true
-exit 1
+# shellcheck source=binary-symbols.sh
+. "$(dirname "$0")/binary-symbols.sh"
+expect_exactly_these_exports "$library" "$expected" "C functions"

@@ -82,12 +82,26 @@ def test_enumeration_without_devices_is_an_empty_list(virtual_cameras):
     assert uvc.scan() == []
 
 
-@pytest.mark.parametrize("function, vendor_code, message", [
-    ("SonixCam_Init", 2, "SonixCam_Init failed: vendor_code=ecLibInitFail(2)"),
-    ("SonixCam_EnumCameras", 5, "SonixCam_EnumCameras failed: vendor_code=ecGetKsControlFail(5)"),
-])
-def test_failing_scan_raises(virtual_cameras, function, vendor_code, message):
-    virtual_cameras.fail_call(function, 1, vendor_code)
+def test_failing_init_raises(virtual_cameras):
+    virtual_cameras.fail_call("SonixCam_Init", 1, 2)
     with pytest.raises(uvc.VelmoraError) as caught:
         uvc.scan()
-    assert (caught.value.code, caught.value.message) == (uvc.ErrorCode.BackendError, message)
+    assert (caught.value.code, caught.value.message) == (
+        uvc.ErrorCode.BackendError, "SonixCam_Init failed: vendor_code=ecLibInitFail(2)")
+
+
+def test_enumeration_failure_without_a_count_is_an_empty_list(virtual_cameras):
+    # A failed enumeration that reports no camera reads as "no camera",
+    # whatever code the library kept.
+    virtual_cameras.fail_call("SonixCam_EnumCameras", 1, 5)
+    assert uvc.scan() == []
+
+
+# 65 cameras against a capacity of 64: the library fails and still reports them.
+@pytest.mark.virtual_scenario(dict(scenario(*[device(f"c{i:02d}") for i in range(65)]),
+                                   library={"enum_beyond_capacity": "fail"}))
+def test_enumeration_failure_with_a_count_raises(virtual_cameras):
+    with pytest.raises(uvc.VelmoraError) as caught:
+        uvc.scan()
+    assert (caught.value.code, caught.value.message) == (
+        uvc.ErrorCode.BackendError, "SonixCam_EnumCameras failed: vendor_code=ecEnumDeviceFail(3)")

@@ -1,16 +1,20 @@
 // The device layer's pauses, with an observer hook for tests.
 #include "device/pause.hpp"
 
-#include <atomic>
+#include <mutex>
 #include <thread>
 
 namespace velmora::uvc_stereo::detail {
 
 namespace {
 
+// The observer and its context change together and are used together: a
+// pause on another thread never sees one without the other, and removing the
+// observer waits for a call in progress, so the context outlives every call.
 struct ObserverSlot {
-    std::atomic<PauseObserver> observer{nullptr};
-    std::atomic<void*> context{nullptr};
+    std::mutex mutex;
+    PauseObserver observer = nullptr;
+    void* context = nullptr;
 };
 
 ObserverSlot& observer_slot() {
@@ -18,18 +22,24 @@ ObserverSlot& observer_slot() {
     return slot;
 }
 
+void tell_observer(std::chrono::milliseconds duration) {
+    ObserverSlot& slot = observer_slot();
+    const std::lock_guard<std::mutex> guard(slot.mutex);
+    if (slot.observer != nullptr) slot.observer(duration, slot.context);
+}
+
 }  // namespace
 
 void pause_on_calling_thread(std::chrono::milliseconds duration) {
-    ObserverSlot& slot = observer_slot();
-    if (const PauseObserver observer = slot.observer.load()) observer(duration, slot.context.load());
+    tell_observer(duration);
     std::this_thread::sleep_for(duration);
 }
 
 void set_pause_observer(PauseObserver observer, void* context) {
     ObserverSlot& slot = observer_slot();
-    slot.context.store(context);
-    slot.observer.store(observer);
+    const std::lock_guard<std::mutex> guard(slot.mutex);
+    slot.observer = observer;
+    slot.context = context;
 }
 
 }  // namespace velmora::uvc_stereo::detail

@@ -18,14 +18,15 @@ constexpr std::uint8_t kNameSelector = 2;
 constexpr std::uint8_t kDescriptorTextSelector = 3;
 constexpr std::uint8_t kSerialNumberSelector = 4;
 
-// A failed enumeration counts as "no camera" when the library says so, or
-// when it found nothing and gives no more specific reason. A real error code
-// is reported rather than hidden behind an empty list.
+// A failed enumeration means "no camera" when the library-wide code says so,
+// or when it found nothing, whatever the code: the codes the library leaves
+// behind when nothing is attached are not known, and the library-wide code
+// may be a stale one from an earlier call. Only a failure that still reports
+// devices is an error.
 bool is_empty_enumeration(std::uint32_t count) {
     SonixLib::scErrorCode_t code = SonixLib::ecUnknow;
-    if (!SonixCam_GetErrorCode(nullptr, &code)) return count == 0;
-    if (is_no_device_error(code)) return true;
-    return count == 0 && code == SonixLib::ecUnknow;
+    const bool code_read = SonixCam_GetErrorCode(nullptr, &code);
+    return (code_read && is_no_device_error(code)) || count == 0;
 }
 
 bool identify(SonixLib::scDevice_t& record, DeviceInfo& info) {

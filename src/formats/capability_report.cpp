@@ -216,6 +216,7 @@ XuCapabilityProbeResult interpret_xu_capability_bytes(const CapabilityReportByte
         return result;
     }
     result.state = 0;
+    result.failure = XuProbeFailure::None;
     result.report = std::move(parsed).value();
     return result;
 }

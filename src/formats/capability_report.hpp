@@ -21,10 +21,22 @@ using CapabilityReportBytes = std::array<std::uint8_t, kCapabilityReportSize>;
 constexpr std::uint64_t kCapabilityFlash = 2;
 constexpr std::uint64_t kCapabilityImu = 4;
 
+// Why a probe gave no report. open_device decides from it whether a camera
+// that sent none may be taken for a legacy camera.
+enum class XuProbeFailure : std::uint8_t {
+    None,                 // a valid report was decoded
+    CameraNotReached,     // SonixCam_Init failed, the device was not found, or
+                          // SetNodeID/XuRead said the camera is gone
+    ExtensionUnitFailed,  // SetNodeID or XuRead failed otherwise: how a legacy
+                          // camera answers, or a passing fault of a reporting one
+    NoValidReport,        // the 64 bytes hold no valid report, or an exception
+};
+
 struct VELMORA_UVC_STEREO_API XuCapabilityProbeResult {
     std::uint32_t state = 1;  // 0: a valid report was decoded; 1: not
     std::optional<CapabilityReport> report;
     Status status;
+    XuProbeFailure failure = XuProbeFailure::NoValidReport;
 
     XuCapabilityProbeResult();
     XuCapabilityProbeResult(XuCapabilityProbeResult&&) noexcept;

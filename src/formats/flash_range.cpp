@@ -6,11 +6,12 @@
 #include <cstdio>
 #include <limits>
 
+#include "formats/flash_sectors.hpp"
+
 namespace velmora::uvc_stereo {
 namespace {
 
 constexpr std::size_t kRangeMessageBufferSize = 320;
-constexpr std::uint64_t kDefaultSectorSize = 4096;
 constexpr const char* kDefaultTransferName = "Flash transfer";
 constexpr const char* kEraseTransferName = "Flash erase request";
 
@@ -67,10 +68,10 @@ Status validate_flash_erase_range(const FlashConfig& config, std::uint32_t addre
     // The flash erases whole sectors, so the span actually wiped is the
     // request widened to sector boundaries on both sides. The transfer check
     // above bounds address + length by 2^33, so none of this wraps.
-    const std::uint64_t sector = config.flash_sector_size != 0 ? config.flash_sector_size : kDefaultSectorSize;
-    const std::uint64_t erase_start = address - address % sector;
-    const std::uint64_t rounded_up = std::uint64_t{address} + length - 1 + sector;  // length >= 1 here
-    const std::uint64_t erase_end = rounded_up - rounded_up % sector;
+    const std::uint32_t sector = detail::effective_sector_size(config);
+    const detail::SectorSpan sectors = detail::sectors_covering(sector, address, length);  // length >= 1 here
+    const std::uint64_t erase_start = sectors.first_start;
+    const std::uint64_t erase_end = sectors.last_start + sector;
 
     const UserSpace space = user_space_of(config);
     if (erase_start >= space.start && erase_end <= space.end) return Status();

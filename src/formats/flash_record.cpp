@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "formats/byte_order.hpp"
+#include "formats/flash_record_layout.hpp"
 #include "formats/reflected_crc.hpp"
 
 namespace velmora::uvc_stereo {
@@ -15,32 +16,30 @@ namespace {
 
 constexpr std::uint32_t kCrc32IeeePolynomial = 0xEDB88320u;
 
-// Header field offsets; the fixed fields end at kHeaderFieldsSize and any
-// larger header_size is zero padding.
-constexpr std::size_t kMagicOffset = 0;
-constexpr std::size_t kVersionOffset = 4;
-constexpr std::size_t kHeaderSizeOffset = 6;
-constexpr std::size_t kPayloadLengthOffset = 8;
-constexpr std::size_t kCrcOffset = 12;
-constexpr std::uint16_t kHeaderFieldsSize = 16;
+using detail::kRecordCrcOffset;
+using detail::kRecordHeaderFieldsSize;
+using detail::kRecordHeaderSizeOffset;
+using detail::kRecordMagicOffset;
+using detail::kRecordPayloadLengthOffset;
+using detail::kRecordVersionOffset;
 
 Status make_failure(ErrorCode code, const char* message) { return Status(code, message); }
 
 void encode_header(const FlashBlob& blob, std::uint8_t* out) {
-    detail::write_le32(out + kMagicOffset, blob.magic);
-    detail::write_le16(out + kVersionOffset, blob.version);
-    detail::write_le16(out + kHeaderSizeOffset, blob.header_size);
-    detail::write_le32(out + kPayloadLengthOffset, blob.payload_length);
-    detail::write_le32(out + kCrcOffset, blob.crc32);
+    detail::write_le32(out + kRecordMagicOffset, blob.magic);
+    detail::write_le16(out + kRecordVersionOffset, blob.version);
+    detail::write_le16(out + kRecordHeaderSizeOffset, blob.header_size);
+    detail::write_le32(out + kRecordPayloadLengthOffset, blob.payload_length);
+    detail::write_le32(out + kRecordCrcOffset, blob.crc32);
 }
 
 FlashBlob decode_header(const std::uint8_t* in) {
     FlashBlob blob;
-    blob.magic = detail::read_le32(in + kMagicOffset);
-    blob.version = detail::read_le16(in + kVersionOffset);
-    blob.header_size = detail::read_le16(in + kHeaderSizeOffset);
-    blob.payload_length = detail::read_le32(in + kPayloadLengthOffset);
-    blob.crc32 = detail::read_le32(in + kCrcOffset);
+    blob.magic = detail::read_le32(in + kRecordMagicOffset);
+    blob.version = detail::read_le16(in + kRecordVersionOffset);
+    blob.header_size = detail::read_le16(in + kRecordHeaderSizeOffset);
+    blob.payload_length = detail::read_le32(in + kRecordPayloadLengthOffset);
+    blob.crc32 = detail::read_le32(in + kRecordCrcOffset);
     return blob;
 }
 
@@ -52,7 +51,7 @@ std::uint32_t crc32_ieee(const std::vector<std::uint8_t>& bytes) {
 
 Result<FlashBlob> build_blob(std::uint16_t version, const std::vector<std::uint8_t>& payload,
                              const FlashConfig& config) {
-    if (config.min_header_size < kHeaderFieldsSize) {
+    if (config.min_header_size < kRecordHeaderFieldsSize) {
         return make_failure(ErrorCode::InvalidArgument, "config.min_header_size must be >= 16");
     }
     const std::uint16_t header_size = config.min_header_size;
@@ -82,7 +81,7 @@ Result<FlashBlob> parse_and_validate_raw_blob(const std::vector<std::uint8_t>& r
     if (raw.size() < config.min_header_size) {
         return make_failure(ErrorCode::InvalidHeader, "raw size is smaller than minimum header size");
     }
-    if (config.min_header_size < kHeaderFieldsSize) {
+    if (config.min_header_size < kRecordHeaderFieldsSize) {
         return make_failure(ErrorCode::InvalidArgument, "config.min_header_size must be >= 16");
     }
 

@@ -15,27 +15,36 @@ namespace velmora::uvc_stereo::detail {
 
 namespace {
 
-XuCapabilityProbeResult failed_probe(Status status) {
+XuCapabilityProbeResult failed_probe(Status status, XuProbeFailure why) {
     XuCapabilityProbeResult result;
     result.state = 1;
     result.status = std::move(status);
+    result.failure = why;
     return result;
+}
+
+// A failed SetNodeID or XuRead: the camera is gone, or it answered "no".
+XuCapabilityProbeResult failed_transfer(const char* operation, SonixLib::scDevice_t* record) {
+    const std::int32_t vendor_code = win_detail::get_vendor_error_code(record);
+    const XuProbeFailure why = win_detail::is_device_gone_error(vendor_code) ? XuProbeFailure::CameraNotReached
+                                                                              : XuProbeFailure::ExtensionUnitFailed;
+    return failed_probe(win_detail::make_vendor_status_for_code(ErrorCode::BackendError, operation, vendor_code), why);
 }
 
 // Everything between SonixCam_Init and SonixCam_UnInit.
 XuCapabilityProbeResult read_capability_report(const DeviceInfo& device, DeviceResolver resolve) {
     const FlashConfig selection = make_selection_config(device);
     Result<win_detail::EnumeratedDevice> resolved = resolve(selection, false);
-    if (!resolved.ok()) return failed_probe(resolved.status());
+    if (!resolved.ok()) return failed_probe(resolved.status(), XuProbeFailure::CameraNotReached);
     SonixLib::scDevice_t record = resolved.value().device;
 
     if (!SonixCam_SetNodeID(&record, kCapabilityXuNodeId, kVendorXuGuid.data())) {
-        return failed_probe(win_detail::make_vendor_status(ErrorCode::BackendError, "SonixCam_SetNodeID", &record));
+        return failed_transfer("SonixCam_SetNodeID", &record);
     }
     CapabilityReportBytes bytes{};
     if (!SonixCam_XuRead(&record, bytes.data(), static_cast<std::uint8_t>(bytes.size()), kCapabilityXuSelector,
                          kCapabilityXuNodeId)) {
-        return failed_probe(win_detail::make_vendor_status(ErrorCode::BackendError, "SonixCam_XuRead", &record));
+        return failed_transfer("SonixCam_XuRead", &record);
     }
     return interpret_xu_capability_bytes(bytes);
 }
@@ -64,15 +73,17 @@ XuCapabilityProbeResult probe_xu_capability_using(const DeviceInfo& device, Devi
     win_detail::SonixGlobalLock lock;
     VendorInitGuard vendor;
     if (!SonixCam_Init()) {
-        return failed_probe(win_detail::make_vendor_status(ErrorCode::DeviceUnavailable, "SonixCam_Init", nullptr));
+        return failed_probe(win_detail::make_vendor_status(ErrorCode::DeviceUnavailable, "SonixCam_Init", nullptr),
+                            XuProbeFailure::CameraNotReached);
     }
     vendor.arm();
     try {
         return read_capability_report(device, resolve);
     } catch (const std::exception& error) {
-        return failed_probe(Status(ErrorCode::InternalError, error.what()));
+        return failed_probe(Status(ErrorCode::InternalError, error.what()), XuProbeFailure::NoValidReport);
     } catch (...) {
-        return failed_probe(Status(ErrorCode::InternalError, "unknown exception during Windows capability XU read"));
+        return failed_probe(Status(ErrorCode::InternalError, "unknown exception during Windows capability XU read"),
+                            XuProbeFailure::NoValidReport);
     }
 }
 

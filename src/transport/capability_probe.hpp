@@ -13,7 +13,8 @@ namespace velmora::uvc_stereo::detail {
 FlashConfig make_selection_config(const DeviceInfo& device);
 
 // One vendor session: SetNodeID on the capability unit, a 64-byte XuRead,
-// then the report's interpretation. Never throws; every failure is state 1.
+// then the report's interpretation. Never throws; every failure is state 1,
+// with the reason in failure.
 XuCapabilityProbeResult probe_xu_capability(const DeviceInfo& device);
 
 // The same probe with the device found by resolve instead of the real

@@ -1,7 +1,7 @@
 // Reading the flash: the reachability probe and the flash record read.
 #include <vector>
 
-#include "formats/byte_order.hpp"
+#include "formats/flash_record_layout.hpp"
 #include "transport/flash_session.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
@@ -13,11 +13,6 @@ namespace {
 using detail::FlashSession;
 
 constexpr std::uint64_t kProbeLength = 1;
-
-// The fixed part of the record header, little-endian.
-constexpr std::size_t kFixedHeaderSize = 16;
-constexpr std::size_t kHeaderSizeOffset = 6;
-constexpr std::size_t kPayloadLengthOffset = 8;
 
 // A bad header cannot be mended by reading more of the record.
 bool header_itself_is_bad(ErrorCode code) {
@@ -33,9 +28,10 @@ Result<FlashBlob> read_record(FlashSession& session) {
     Result<FlashBlob> parsed = parse_and_validate_raw_blob(preview, config);
     if (parsed.ok() || header_itself_is_bad(parsed.status().code())) return parsed;
 
-    if (preview.size() < kFixedHeaderSize) return Status(ErrorCode::InvalidHeader, "header preview is too short");
-    const std::uint64_t total = static_cast<std::uint64_t>(detail::read_le16(&preview[kHeaderSizeOffset])) +
-                                detail::read_le32(&preview[kPayloadLengthOffset]);
+    if (preview.size() < detail::kRecordHeaderFieldsSize) {
+        return Status(ErrorCode::InvalidHeader, "header preview is too short");
+    }
+    const std::uint64_t total = detail::declared_record_length(preview.data());
     if (total > config.flash_user_space_size) {
         return Status(ErrorCode::InvalidLength, "flash header total length is invalid");
     }

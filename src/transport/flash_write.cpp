@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "formats/flash_sectors.hpp"
 #include "transport/vendor_status.hpp"
 #include "velmora/uvc_stereo/flash_range.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"
@@ -14,7 +15,6 @@ namespace velmora::uvc_stereo::detail {
 
 namespace {
 
-constexpr std::uint32_t kDefaultSectorSize = 4096;
 constexpr std::uint8_t kSectorEraseCommand = 0x20;
 
 // The vendor's constant arguments that release the write protection.
@@ -40,11 +40,10 @@ Status erase_flash_range(FlashSession& session, std::uint32_t address, std::uint
     if (!range.ok()) return range;
     if (length == 0) return Status();
 
-    const std::uint32_t sector =
-        session.config.flash_sector_size != 0 ? session.config.flash_sector_size : kDefaultSectorSize;
-    const std::uint32_t first = address - (address % sector);
-    const std::uint64_t last_byte = static_cast<std::uint64_t>(address) + length - 1;
-    const std::uint64_t last = last_byte - (last_byte % sector);
+    const std::uint32_t sector = effective_sector_size(session.config);
+    const SectorSpan sectors = sectors_covering(sector, address, length);
+    const auto first = static_cast<std::uint32_t>(sectors.first_start);  // never above address
+    const std::uint64_t last = sectors.last_start;
     // A sector beyond 32 bits would be erased at its wrapped-round address.
     Status span = check_flash_address_span(first, last - first + 1, "Flash erase");
     if (!span.ok()) return span;

@@ -31,13 +31,20 @@ std::int32_t get_vendor_error_code(SonixLib::scDevice_t* dev) {
 
 bool is_no_device_error(std::int32_t vendor_code) { return vendor_code == SonixLib::ecNotFindDevice; }
 
+bool is_device_gone_error(std::int32_t vendor_code) {
+    return vendor_code == SonixLib::ecNotFindDevice || vendor_code == SonixLib::ecDeviceDisconnect;
+}
+
 const char* vendor_error_name(std::int32_t vendor_code) {
     if (vendor_code < 0 || static_cast<std::size_t>(vendor_code) >= kVendorErrorNames.size()) return "unknown";
     return kVendorErrorNames[static_cast<std::size_t>(vendor_code)];
 }
 
 Status make_vendor_status(ErrorCode code, const char* operation, SonixLib::scDevice_t* dev) {
-    const std::int32_t vendor_code = get_vendor_error_code(dev);
+    return make_vendor_status_for_code(code, operation, get_vendor_error_code(dev));
+}
+
+Status make_vendor_status_for_code(ErrorCode code, const char* operation, std::int32_t vendor_code) {
     char buffer[kVendorMessageBufferSize] = {};
     std::snprintf(buffer, sizeof(buffer), "%s failed: vendor_code=%s(%d)",
                   operation != nullptr ? operation : "Sonix API", vendor_error_name(vendor_code),

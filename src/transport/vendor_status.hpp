@@ -15,6 +15,10 @@ std::int32_t get_vendor_error_code(SonixLib::scDevice_t* dev);
 // True only for ecNotFindDevice (4): no camera attached.
 bool is_no_device_error(std::int32_t vendor_code);
 
+// True for the codes that say the addressed camera is not there:
+// ecNotFindDevice (4) and ecDeviceDisconnect (7).
+bool is_device_gone_error(std::int32_t vendor_code);
+
 // The vendor code's name, or "unknown" outside the vendor's table.
 const char* vendor_error_name(std::int32_t vendor_code);
 
@@ -22,5 +26,8 @@ const char* vendor_error_name(std::int32_t vendor_code);
 // "Sonix API" when operation is null; the code is read from dev (or the
 // library when dev is null).
 Status make_vendor_status(ErrorCode code, const char* operation, SonixLib::scDevice_t* dev);
+
+// The same text for a vendor code already read.
+Status make_vendor_status_for_code(ErrorCode code, const char* operation, std::int32_t vendor_code);
 
 }  // namespace velmora::uvc_stereo::win_detail

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "c_api_test_support.hpp"
-#include "sonix_virtual/vcam_control.h"
+#include "sonix_virtual/vcam_control.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
 #include "velmora_uvc_stereo_c.h"
 
@@ -30,8 +30,14 @@ using DevicePtr = std::unique_ptr<velmora_uvc_stereo_device, DeviceCloser>;
 
 class DeviceFunctions : public ::testing::Test {
 protected:
-    void SetUp() override { vcam_load_default_scenario(); }
-    void TearDown() override { vcam_load_default_scenario(); }
+    void SetUp() override {
+        vcam_load_default_scenario();
+        vcam_clear_contract_violations();
+    }
+    void TearDown() override {
+        EXPECT_EQ(vcam_contract_violation_count(), 0u) << sonix_virtual::describe_contract_violations();
+        vcam_load_default_scenario();
+    }
 
     static struct velmora_uvc_stereo_device_info scanned(std::uint16_t pid) {
         struct velmora_uvc_stereo_device_info* devices = nullptr;
@@ -88,17 +94,38 @@ TEST_F(DeviceFunctions, EmptyScanGivesNoDevicesFoundWithClearedOuts) {
     velmora_uvc_stereo_ctx_destroy(ctx);
 }
 
-TEST_F(DeviceFunctions, ScanFailureIsPassedOnUnchanged) {
-    ASSERT_EQ(vcam_fail_call("SonixCam_EnumCameras", 1, kVendorNotFindDevice + 1), 0);
-    const Result<std::vector<DeviceInfo>> expected = scan_devices();
-    ASSERT_FALSE(expected.ok());
-    ASSERT_EQ(vcam_fail_call("SonixCam_EnumCameras", 1, kVendorNotFindDevice + 1), 0);
-    struct velmora_uvc_stereo_device_info* devices = nullptr;
-    size_t count = 7;
-    EXPECT_EQ(velmora_uvc_stereo_scan_devices(&devices, &count), static_cast<int>(expected.status().code()));
-    EXPECT_EQ(last_message(), expected.status().message());
-    EXPECT_EQ(devices, nullptr);
-    EXPECT_EQ(count, 0u);
+TEST_F(DeviceFunctions, ScanOutcomesArePassedOnUnchanged) {
+    std::string many = R"({"library": {"enum_beyond_capacity": "fail"}, "devices": [)";
+    for (int i = 0; i < 65; ++i) {
+        many += (i ? "," : "") + std::string(R"({"id": "n)") + std::to_string(i) + R"(", "vid": "0x0C45", "pid": "0x0643"})";
+    }
+    many += "]}";
+    const struct {
+        const char* name;
+        std::string scenario;  // empty: the default one, with a failing enumeration
+        int code;
+        const char* message;
+    } rows[] = {
+        // A failed enumeration that reports no device is an empty scan.
+        {"enumeration fails without a count", "", VELMORA_UVC_STEREO_ERROR_BACKEND, "no devices found"},
+        {"enumeration fails and reports devices", many, VELMORA_UVC_STEREO_ERROR_BACKEND,
+         "SonixCam_EnumCameras failed: vendor_code=ecEnumDeviceFail(3)"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.scenario.empty()) {
+            vcam_load_default_scenario();
+            ASSERT_EQ(vcam_fail_call("SonixCam_EnumCameras", 1, kVendorNotFindDevice + 1), 0);
+        } else {
+            ASSERT_EQ(vcam_load_scenario_json(row.scenario.c_str()), 0) << vcam_last_error();
+        }
+        struct velmora_uvc_stereo_device_info* devices = reinterpret_cast<struct velmora_uvc_stereo_device_info*>(this);
+        size_t count = 7;
+        EXPECT_EQ(velmora_uvc_stereo_scan_devices(&devices, &count), row.code);
+        EXPECT_EQ(last_message(), row.message);
+        EXPECT_EQ(devices, nullptr);
+        EXPECT_EQ(count, 0u);
+    }
 }
 
 TEST_F(DeviceFunctions, LegacyCameraCapabilityStructure) {
@@ -234,6 +261,91 @@ TEST_F(DeviceFunctions, ImuSessionThroughTheCInterface) {
     // cam0 reports the default scale values, so both conversions agree.
     EXPECT_EQ(std::memcmp(&by_device, &by_defaults, sizeof(by_device)), 0);
     EXPECT_EQ(velmora_uvc_stereo_device_close_imu(device.get()), 0);
+}
+
+TEST_F(DeviceFunctions, ReadImuCopiesEachFieldToItsOwnPlace) {
+    // Every field of the sample holds a value no other field holds.
+    ASSERT_EQ(vcam_update_device_json("cam0", R"({"imu": {"samples": ["01 02 03 04 05 06 07 08 F9 0A 0B 0C 0D 0E 0F 10 A1"]}})"),
+              0)
+        << vcam_last_error();
+    DevicePtr device = open(kReportingPid);
+    ASSERT_TRUE(device);
+    ASSERT_EQ(velmora_uvc_stereo_device_open_imu(device.get()), 0) << last_message();
+    velmora_uvc_stereo_read_imu_result raw;
+    fill_bytes(raw, kGarbage);
+    ASSERT_EQ(velmora_uvc_stereo_device_read_imu(device.get(), &raw), 0) << last_message();
+    EXPECT_NE(raw.timestamp_ns, 0u);
+    EXPECT_EQ(raw.device_timestamp, 0x10F10u);
+    EXPECT_EQ(raw.temperature_raw, 0x0102);
+    EXPECT_EQ(raw.accel_raw[0], 0x0304);
+    EXPECT_EQ(raw.accel_raw[1], 0x0506);
+    EXPECT_EQ(raw.accel_raw[2], 0x0708);
+    EXPECT_EQ(raw.gyro_raw[0], -0x06F6);  // 0xF90A
+    EXPECT_EQ(raw.gyro_raw[1], 0x0B0C);
+    EXPECT_EQ(raw.gyro_raw[2], 0x0D0E);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&raw);
+    for (std::size_t padding = 26; padding < sizeof(raw); ++padding) EXPECT_EQ(bytes[padding], 0) << padding;
+    EXPECT_EQ(velmora_uvc_stereo_device_close_imu(device.get()), 0);
+}
+
+TEST_F(DeviceFunctions, DeviceConversionUsesTheCamerasOwnScales) {
+    // Offset 10.0 degrees, 256 counts per degree, 4096 per g, 32.8 per degree per second.
+    ASSERT_EQ(vcam_update_device_json("cam0", R"({"capability": {
+        "flash": {"address": "0x51000", "size": "0x10000"},
+        "imu": {"model": "IMU-S", "unit": 4, "selector": 10, "length": 17, "exponent": 1,
+                "temperature_offset": 100, "temperature_scale": 2560, "accel_scale": 4096, "gyro_scale": 328}}})"),
+              0)
+        << vcam_last_error();
+    DevicePtr device = open(kReportingPid);
+    ASSERT_TRUE(device);
+    velmora_uvc_stereo_read_imu_result raw;
+    std::memset(&raw, 0, sizeof(raw));
+    raw.timestamp_ns = 42;
+    raw.temperature_raw = 512;
+    raw.accel_raw[0] = 4096;
+    raw.accel_raw[1] = -2048;
+    raw.gyro_raw[2] = 656;
+    velmora_uvc_stereo_converted_imu_result converted;
+    ASSERT_EQ(velmora_uvc_stereo_device_convert_imu(device.get(), &raw, &converted), 0) << last_message();
+    EXPECT_EQ(converted.timestamp_ns, 42u);
+    EXPECT_DOUBLE_EQ(converted.temperature_c, 12.0);
+    EXPECT_DOUBLE_EQ(converted.accel_g[0], 1.0);
+    EXPECT_DOUBLE_EQ(converted.accel_g[1], -0.5);
+    EXPECT_DOUBLE_EQ(converted.accel_g[2], 0.0);
+    EXPECT_DOUBLE_EQ(converted.gyro_dps[0], 0.0);
+    EXPECT_DOUBLE_EQ(converted.gyro_dps[2], 20.0);
+}
+
+TEST_F(DeviceFunctions, ContextScanRecordsAVendorFailureAndASuccessClearsIt) {
+    velmora_uvc_stereo_ctx* ctx = nullptr;
+    ASSERT_EQ(velmora_uvc_stereo_ctx_create(nullptr, &ctx), 0);
+    const auto context_message = [ctx] {
+        const char* text = nullptr;
+        size_t length = 0;
+        EXPECT_EQ(velmora_uvc_stereo_ctx_last_error_message(ctx, &text, &length), 0);
+        return std::string(text, length);
+    };
+    struct velmora_uvc_stereo_device_info first;
+    ASSERT_EQ(vcam_fail_call("SonixCam_Init", 1, 2), 0);
+    EXPECT_EQ(velmora_uvc_stereo_ctx_scan(ctx, &first), VELMORA_UVC_STEREO_ERROR_BACKEND);
+    EXPECT_EQ(context_message(), "SonixCam_Init failed: vendor_code=ecLibInitFail(2)");
+    EXPECT_EQ(last_message(), "SonixCam_Init failed: vendor_code=ecLibInitFail(2)");
+
+    EXPECT_EQ(velmora_uvc_stereo_ctx_scan(ctx, &first), 0);
+    EXPECT_EQ(context_message(), "");
+    EXPECT_EQ(last_message(), "");
+    EXPECT_EQ(first.pid, kReportingPid);
+    velmora_uvc_stereo_ctx_destroy(ctx);
+}
+
+TEST_F(DeviceFunctions, WriteJsonPassesAnExplicitLengthPastAnEmbeddedNul) {
+    DevicePtr device = open(kLegacyPid);
+    ASSERT_TRUE(device);
+    const char text_and_nul[] = "{\"a\":2}";  // seven bytes, then the NUL
+    EXPECT_EQ(velmora_uvc_stereo_device_write_json(device.get(), text_and_nul, sizeof(text_and_nul)),
+              VELMORA_UVC_STEREO_ERROR_INVALID_JSON);
+    EXPECT_EQ(last_message(), "unexpected trailing characters at offset 7");
+    EXPECT_NE(read_json(device.get()), "{\"a\":2}");
 }
 
 }  // namespace

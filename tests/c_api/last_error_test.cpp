@@ -123,6 +123,11 @@ TEST(Context, NullConfigurationEqualsTheDefaultInitialiser) {
     EXPECT_TRUE(custom->config.auto_select);
 }
 
+// An exception whose what() gives no text at all.
+struct SilentException : std::exception {
+    const char* what() const noexcept override { return nullptr; }
+};
+
 struct ThrowCase {
     const char* name;
     AllocationFailureText allocation_text;
@@ -141,6 +146,8 @@ TEST(Boundary, ExceptionsBecomeInternalErrorOnTheThreadAndTheContext) {
         {"bad optional access", AllocationFailureText::WhatText,
          []() -> int { return Result<int>(Status(ErrorCode::ReadFailed, "x")).value(); }, "Bad optional access"},
         {"not an exception", AllocationFailureText::WhatText, []() -> int { throw 42; }, "unknown exception"},
+        {"what() is null", AllocationFailureText::WhatText, []() -> int { throw SilentException(); },
+         "unknown exception"},
     };
     ContextPtr ctx = make_context();
     for (const ThrowCase& row : cases) {

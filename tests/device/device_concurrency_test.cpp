@@ -16,6 +16,8 @@
 namespace velmora::uvc_stereo {
 namespace {
 
+using DeviceConcurrencyTest = testing::VirtualDeviceTest;
+
 using testing::VirtualCamera;
 
 constexpr int kRounds = 4;
@@ -83,7 +85,7 @@ void expect_flash_sessions_unbroken() {
     EXPECT_GE(sessions, static_cast<std::size_t>(2 * 2 * kRounds));
 }
 
-TEST(DeviceConcurrencyTest, TwoDevicesOnTwoThreads) {
+TEST_F(DeviceConcurrencyTest, TwoDevicesOnTwoThreads) {
     VirtualCamera left;
     left.id = "left";
     left.pid = 0x0643;  // also passes the firmware gate on every open

@@ -15,6 +15,8 @@
 namespace velmora::uvc_stereo {
 namespace {
 
+using DeviceImuTest = testing::VirtualDeviceTest;
+
 using testing::VirtualCamera;
 
 Device open_camera(const std::string& id) {
@@ -25,7 +27,7 @@ Device open_camera(const std::string& id) {
     return std::move(opened.value());
 }
 
-TEST(DeviceImuTest, SessionLifecycle) {
+TEST_F(DeviceImuTest, SessionLifecycle) {
     testing::load_cameras({VirtualCamera{}});
     Device device = open_camera("cam");
     EXPECT_TRUE(device.close_imu().ok());  // never opened
@@ -48,7 +50,7 @@ TEST(DeviceImuTest, SessionLifecycle) {
     EXPECT_TRUE(device.close_imu().ok());
 }
 
-TEST(DeviceImuTest, DestroyingOrReplacingADeviceEndsItsSession) {
+TEST_F(DeviceImuTest, DestroyingOrReplacingADeviceEndsItsSession) {
     VirtualCamera first;
     first.id = "first";
     VirtualCamera second;
@@ -68,7 +70,7 @@ TEST(DeviceImuTest, DestroyingOrReplacingADeviceEndsItsSession) {
     EXPECT_EQ(target.info().serial_number, testing::scanned_camera("second").serial_number);
 }
 
-TEST(DeviceImuTest, ReadsUseTheLegacyOrReportedControl) {
+TEST_F(DeviceImuTest, ReadsUseTheLegacyOrReportedControl) {
     VirtualCamera legacy;
     legacy.id = "legacy";
     legacy.legacy = true;
@@ -103,7 +105,7 @@ TEST(DeviceImuTest, ReadsUseTheLegacyOrReportedControl) {
     }
 }
 
-TEST(DeviceImuTest, ReportWithoutImuIsRefusedWithoutDeviceAccess) {
+TEST_F(DeviceImuTest, ReportWithoutImuIsRefusedWithoutDeviceAccess) {
     VirtualCamera camera;
     camera.report_imu = false;
     testing::load_cameras({camera});
@@ -120,7 +122,7 @@ TEST(DeviceImuTest, ReportWithoutImuIsRefusedWithoutDeviceAccess) {
     EXPECT_EQ(converted.status().message(), "IMU is not supported on this device");
 }
 
-TEST(DeviceImuTest, FirmwareGate) {
+TEST_F(DeviceImuTest, FirmwareGate) {
     const struct {
         const char* name;
         std::uint16_t pid;
@@ -166,12 +168,13 @@ TEST(DeviceImuTest, FirmwareGate) {
             row.reads_version ? std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(200)}
                               : std::vector<std::chrono::milliseconds>{};
         EXPECT_EQ(pauses.pauses(), expected_pauses);
+        EXPECT_EQ(pauses.pauses_under_vendor_lock(), 0U);
         EXPECT_TRUE(device.close_imu().ok());
         vcam_clear_faults();
     }
 }
 
-TEST(DeviceImuTest, ConversionFollowsTheReportedScales) {
+TEST_F(DeviceImuTest, ConversionFollowsTheReportedScales) {
     VirtualCamera camera;
     camera.imu.exponent = 3;
     camera.imu.temperature_offset = -2500;  // -2.5 degrees

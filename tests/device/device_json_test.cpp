@@ -14,6 +14,8 @@
 namespace velmora::uvc_stereo {
 namespace {
 
+using DeviceJsonTest = testing::VirtualDeviceTest;
+
 using testing::VirtualCamera;
 
 Device open_camera(const std::string& id, std::uint32_t required = 1) {
@@ -29,7 +31,7 @@ std::uint32_t le32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
            static_cast<std::uint32_t>(bytes[at + 2]) << 16 | static_cast<std::uint32_t>(bytes[at + 3]) << 24;
 }
 
-TEST(DeviceJsonTest, WriteStoresTheMinifiedRecordAndReadReturnsIt) {
+TEST_F(DeviceJsonTest, WriteStoresTheMinifiedRecordAndReadReturnsIt) {
     testing::load_cameras({VirtualCamera{}});
     Device device = open_camera("cam");
     const std::string minified = "{\"rig\":\"stereo\",\"baseline\":[60.0,0.1],\"ok\":true}";
@@ -49,9 +51,42 @@ TEST(DeviceJsonTest, WriteStoresTheMinifiedRecordAndReadReturnsIt) {
     EXPECT_EQ(read.value().version, 0);
     const std::vector<std::chrono::milliseconds> expected(2, std::chrono::milliseconds(100));
     EXPECT_EQ(pauses.pauses(), expected);
+    EXPECT_EQ(pauses.pauses_under_vendor_lock(), 0U);
 }
 
-TEST(DeviceJsonTest, ReadMinifiesARecordWrittenElsewhereAndKeepsItsVersion) {
+// The pause follows only a transfer that worked; a failure that reached the
+// camera returns at once.
+TEST_F(DeviceJsonTest, FailuresThatReachedTheCameraTakeNoPause) {
+    const struct {
+        const char* name;
+        bool write;
+        const char* failing_call;  // null: none
+        bool corrupt_record;
+    } rows[] = {
+        {"read fails", false, "SonixCam_CstmReadFromSF", false},
+        {"record fails its CRC", false, nullptr, true},
+        {"erase fails", true, "SonixCam_SectorEraseSF", false},
+        {"write fails", true, "SonixCam_WriteToSF", false},
+        {"read-back fails", true, "SonixCam_CstmReadFromSF", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        testing::load_cameras({VirtualCamera{}});
+        Device device = open_camera("cam", 0);
+        if (row.corrupt_record) testing::poke_flash("cam", 0x51000 + 16, {'['});
+        if (row.failing_call != nullptr) {
+            ASSERT_EQ(vcam_fail_call(row.failing_call, 1, 12), 0);
+        }
+        testing::clear_calls();
+        testing::PauseRecorder pauses;
+        const Status status = row.write ? device.write_json("{\"k\":2}") : device.read_json().status();
+        EXPECT_FALSE(status.ok());
+        EXPECT_GT(testing::calls_of("SonixCam_CstmReadFromSF") + testing::calls_of("SonixCam_SectorEraseSF"), 0U);
+        EXPECT_TRUE(pauses.pauses().empty());
+    }
+}
+
+TEST_F(DeviceJsonTest, ReadMinifiesARecordWrittenElsewhereAndKeepsItsVersion) {
     VirtualCamera camera;
     camera.json_text.clear();
     testing::load_cameras({camera});
@@ -63,7 +98,7 @@ TEST(DeviceJsonTest, ReadMinifiesARecordWrittenElsewhereAndKeepsItsVersion) {
     EXPECT_EQ(read.value().version, 7);
 }
 
-TEST(DeviceJsonTest, RejectedTextWritesNothing) {
+TEST_F(DeviceJsonTest, RejectedTextWritesNothing) {
     testing::load_cameras({VirtualCamera{}});
     Device device = open_camera("cam");
     const std::vector<std::uint8_t> before = testing::peek_flash("cam", 0x51000, 64);
@@ -91,7 +126,7 @@ TEST(DeviceJsonTest, RejectedTextWritesNothing) {
     EXPECT_TRUE(pauses.pauses().empty());
 }
 
-TEST(DeviceJsonTest, LegacyCameraUsesItsFourKilobyteSpace) {
+TEST_F(DeviceJsonTest, LegacyCameraUsesItsFourKilobyteSpace) {
     VirtualCamera legacy;
     legacy.legacy = true;
     testing::load_cameras({legacy});
@@ -114,7 +149,7 @@ TEST(DeviceJsonTest, LegacyCameraUsesItsFourKilobyteSpace) {
     EXPECT_EQ(testing::total_calls(), 0U);
 }
 
-TEST(DeviceJsonTest, BothCallsRefusedWhileTheImuIsOpenEvenWithoutFlash) {
+TEST_F(DeviceJsonTest, BothCallsRefusedWhileTheImuIsOpenEvenWithoutFlash) {
     VirtualCamera with_flash;
     with_flash.id = "flash";
     VirtualCamera imu_only;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "device/device_impl.hpp"
 #include "pause_recorder.hpp"
@@ -15,6 +16,8 @@
 namespace velmora::uvc_stereo {
 namespace {
 
+using OpenDeviceTest = testing::VirtualDeviceTest;
+
 using testing::VirtualCamera;
 
 OpenDeviceOptions requiring(std::uint32_t bits) {
@@ -23,7 +26,7 @@ OpenDeviceOptions requiring(std::uint32_t bits) {
     return options;
 }
 
-TEST(OpenDeviceTest, RefusesBadRequestsBeforeAnyDeviceAccess) {
+TEST_F(OpenDeviceTest, RefusesBadRequestsBeforeAnyDeviceAccess) {
     testing::load_cameras({VirtualCamera{}});
     const DeviceInfo attached = testing::scanned_camera("cam");
     DeviceInfo foreign = attached;
@@ -60,7 +63,7 @@ TEST(OpenDeviceTest, RefusesBadRequestsBeforeAnyDeviceAccess) {
     }
 }
 
-TEST(OpenDeviceTest, ImuOnlyRequirementNeverTouchesTheFlash) {
+TEST_F(OpenDeviceTest, ImuOnlyRequirementNeverTouchesTheFlash) {
     testing::load_cameras({VirtualCamera{}});
     testing::clear_calls();
     Result<Device> opened = open_device(testing::scanned_camera("cam"), requiring(2));
@@ -72,7 +75,7 @@ TEST(OpenDeviceTest, ImuOnlyRequirementNeverTouchesTheFlash) {
     EXPECT_FALSE(opened.value().has_imu_transport());
 }
 
-TEST(OpenDeviceTest, LegacyCameraGetsTheLegacyLayout) {
+TEST_F(OpenDeviceTest, LegacyCameraGetsTheLegacyLayout) {
     VirtualCamera legacy;
     legacy.legacy = true;
     testing::load_cameras({legacy});
@@ -108,7 +111,7 @@ TEST(OpenDeviceTest, LegacyCameraGetsTheLegacyLayout) {
     EXPECT_EQ(reads[0].at(1), 1U);
 }
 
-TEST(OpenDeviceTest, ReportWithoutFlashOpensOnlyWhenFlashIsNotRequired) {
+TEST_F(OpenDeviceTest, ReportWithoutFlashOpensOnlyWhenFlashIsNotRequired) {
     VirtualCamera camera;
     camera.report_flash = false;
     camera.json_text.clear();
@@ -135,7 +138,7 @@ TEST(OpenDeviceTest, ReportWithoutFlashOpensOnlyWhenFlashIsNotRequired) {
     }
 }
 
-TEST(OpenDeviceTest, JsonRequirementReadsTheRecordInsteadOfProbing) {
+TEST_F(OpenDeviceTest, JsonRequirementReadsTheRecordInsteadOfProbing) {
     VirtualCamera camera;
     camera.flash_address = 0x60000;
     camera.flash_size = 0x2000;
@@ -165,7 +168,7 @@ TEST(OpenDeviceTest, JsonRequirementReadsTheRecordInsteadOfProbing) {
     EXPECT_EQ(pauses.pauses(), std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(100)});
 }
 
-TEST(OpenDeviceTest, JsonRequirementFailsOnAPayloadThatIsNotJson) {
+TEST_F(OpenDeviceTest, JsonRequirementFailsOnAPayloadThatIsNotJson) {
     VirtualCamera camera;
     camera.json_text.clear();
     testing::load_cameras({camera});
@@ -177,6 +180,45 @@ TEST(OpenDeviceTest, JsonRequirementFailsOnAPayloadThatIsNotJson) {
     EXPECT_EQ(strict.status().message(), "invalid JSON value at offset 0");
     // The record itself is sound, so the plain flash check passes.
     EXPECT_TRUE(open_device(scanned, requiring(1)).ok());
+}
+
+TEST_F(OpenDeviceTest, FlashChecksPassTheirFailuresOnUnchanged) {
+    const std::vector<std::uint8_t> record = testing::flash_record("{\"cal\":1}", 0);
+    std::vector<std::uint8_t> bad_magic = record;
+    bad_magic[0] ^= 0xFF;
+    std::vector<std::uint8_t> bad_crc = record;
+    bad_crc.back() ^= 0x01;
+    const struct {
+        const char* name;
+        std::uint32_t required;
+        const char* failing_call;  // null: none
+        std::vector<std::uint8_t> stored;
+        ErrorCode code;
+        const char* message;
+    } rows[] = {
+        {"flash type query fails", 1, "SonixCam_GetSerialFlashType", record, ErrorCode::DeviceUnavailable,
+         "SonixCam_GetSerialFlashType failed: vendor_code=ecWriteFlashFail(12)"},
+        {"one-byte read fails", 1, "SonixCam_CstmReadFromSF", record, ErrorCode::ReadFailed,
+         "SonixCam_CstmReadFromSF failed: vendor_code=ecWriteFlashFail(12) (address=0x00051000, length=1)"},
+        {"bad magic", 4, nullptr, bad_magic, ErrorCode::BadMagic, "flash magic mismatch"},
+        {"bad CRC", 4, nullptr, bad_crc, ErrorCode::CrcMismatch, "crc32 mismatch"},
+        {"bad CRC with the flash bit too", 5, nullptr, bad_crc, ErrorCode::CrcMismatch, "crc32 mismatch"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        VirtualCamera camera;
+        camera.json_text.clear();
+        testing::load_cameras({camera});
+        testing::poke_flash("cam", 0x51000, row.stored);
+        const DeviceInfo scanned = testing::scanned_camera("cam");
+        if (row.failing_call != nullptr) {
+            ASSERT_EQ(vcam_fail_call(row.failing_call, 1, 12), 0);
+        }
+        const Result<Device> opened = open_device(scanned, requiring(row.required));
+        EXPECT_EQ(opened.status().code(), row.code);
+        EXPECT_EQ(opened.status().message(), row.message);
+        EXPECT_FALSE(opened.has_value());
+    }
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
-// Records the pauses the device layer takes while a test runs.
+// Records the pauses the device layer takes while a test runs, and whether
+// the vendor lock was free for other threads during each.
 #pragma once
 
 #include <chrono>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "device/pause.hpp"
+#include "transport/sonix_global_lock.hpp"
 
 namespace velmora::uvc_stereo::testing {
 
@@ -20,20 +23,38 @@ public:
         std::lock_guard<std::mutex> guard(mutex_);
         return pauses_;
     }
+    // Pauses taken while the pausing thread held the vendor lock: none is allowed.
+    std::size_t pauses_under_vendor_lock() const {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return pauses_under_lock_;
+    }
     void clear() {
         std::lock_guard<std::mutex> guard(mutex_);
         pauses_.clear();
+        pauses_under_lock_ = 0;
     }
 
 private:
+    // Asked from another thread: the lock is re-entrant, so the pausing
+    // thread itself could always take it.
+    static bool vendor_lock_free_for_others() {
+        bool available = false;
+        std::thread other([&] { available = win_detail::SonixGlobalLock::is_available_to_this_thread(); });
+        other.join();
+        return available;
+    }
+
     static void record(std::chrono::milliseconds duration, void* context) {
         auto* self = static_cast<PauseRecorder*>(context);
+        const bool lock_free = vendor_lock_free_for_others();
         std::lock_guard<std::mutex> guard(self->mutex_);
         self->pauses_.push_back(duration);
+        if (!lock_free) ++self->pauses_under_lock_;
     }
 
     mutable std::mutex mutex_;
     std::vector<std::chrono::milliseconds> pauses_;
+    std::size_t pauses_under_lock_ = 0;
 };
 
 }  // namespace velmora::uvc_stereo::testing

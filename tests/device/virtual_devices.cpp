@@ -95,7 +95,7 @@ std::string device_json(const VirtualCamera& camera) {
                          json_string("Test " + camera.id) + ",\"serial_number\":" + json_string(camera.id) +
                          ",\"descriptor_text\":\"Test Camera\"";
     device += ",\"firmware_version\":" + json_string(camera.firmware);
-    device += ",\"capability\":" + capability_json(camera);
+    if (camera.capability_control) device += ",\"capability\":" + capability_json(camera);
     device += ",\"imu\":" + imu_json(camera);
     device += ",\"flash\":" + flash_json(camera);
     return device + "}";

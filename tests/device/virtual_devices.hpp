@@ -2,10 +2,13 @@
 // and call-log helpers over the virtual camera's control interface.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "sonix_virtual/vcam_control.hpp"
 #include "velmora/uvc_stereo/records.hpp"
 
 namespace velmora::uvc_stereo::testing {
@@ -29,6 +32,8 @@ struct VirtualCamera {
     std::string firmware = "FW-1.0.0";
     // No report at all (a legacy camera answers with 64 zero bytes).
     bool legacy = false;
+    // A legacy camera without the capability control: reading it fails.
+    bool capability_control = true;
     // Report sections; ignored for a legacy camera.
     bool report_flash = true;
     std::uint32_t flash_address = 0x51000;
@@ -39,6 +44,16 @@ struct VirtualCamera {
     std::string json_text = "{\"cal\":1}";
     // IMU samples as 17-byte (or longer) hex payloads, repeated in order.
     std::vector<std::string> imu_samples;
+};
+
+// Ends every test with no contract violation left unchecked (a test that
+// provokes one takes it with sonix_virtual::take_contract_violations).
+class VirtualDeviceTest : public ::testing::Test {
+protected:
+    VirtualDeviceTest() { vcam_clear_contract_violations(); }
+    void TearDown() override {
+        EXPECT_EQ(vcam_contract_violation_count(), 0u) << sonix_virtual::describe_contract_violations();
+    }
 };
 
 // Replaces every virtual device with these cameras; fails the test on error.

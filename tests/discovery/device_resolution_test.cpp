@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <string>
+#include <vector>
 
 #include "discovery/device_resolution.hpp"
 #include "transport/sonix_global_lock.hpp"
@@ -155,11 +156,20 @@ TEST_F(DeviceResolutionTest, ChosenRecordAddressesTheSameCamera) {
     EXPECT_EQ(chosen.value().info.device_path, vendor_path(0x0C45, 0x0643, "c"));
 }
 
-TEST_F(DeviceResolutionTest, EnumerationFailurePassesThrough) {
+TEST_F(DeviceResolutionTest, EnumerationFailures) {
+    // An enumeration that fails without reporting a device found nothing; one
+    // that fails and still reports devices is the enumeration's own error.
     ASSERT_EQ(vcam_fail_call("SonixCam_EnumCameras", 1, 7), 0);
-    const Result<win_detail::EnumeratedDevice> chosen = resolve(FlashConfig{});
-    EXPECT_EQ(chosen.status().code(), ErrorCode::BackendError);
-    EXPECT_EQ(chosen.status().message(), "SonixCam_EnumCameras failed: vendor_code=ecDeviceDisconnect(7)");
+    const Result<win_detail::EnumeratedDevice> nothing = resolve(FlashConfig{});
+    EXPECT_EQ(nothing.status().code(), ErrorCode::DeviceUnavailable);
+    EXPECT_EQ(nothing.status().message(), "no matching device found");
+
+    std::vector<VirtualCamera> many;
+    for (int i = 0; i < 65; ++i) many.push_back(camera("m" + std::to_string(i), 0x0643, "SN"));
+    load(scenario_json(many, {}, R"({"enum_beyond_capacity":"fail"})"));
+    const Result<win_detail::EnumeratedDevice> failed = resolve(FlashConfig{});
+    EXPECT_EQ(failed.status().code(), ErrorCode::BackendError);
+    EXPECT_EQ(failed.status().message(), "SonixCam_EnumCameras failed: vendor_code=ecEnumDeviceFail(3)");
 }
 
 TEST_F(DeviceResolutionTest, NoSelectorEnumeratesNothing) {

@@ -57,9 +57,16 @@ TEST_F(ScanTest, DefaultScenarioListsBothCamerasWithTheirTexts) {
     expect_released();
 }
 
+std::vector<VirtualCamera> cameras(int count) {
+    std::vector<VirtualCamera> out;
+    for (int i = 0; i < count; ++i) out.push_back(camera("n" + std::to_string(i)));
+    return out;
+}
+
 TEST_F(ScanTest, NoCameraAndVendorFailures) {
     struct Row {
         const char* label;
+        int cameras;
         const char* library_json;
         const char* failing_function;  // null: no fault
         int vendor_code;
@@ -67,23 +74,22 @@ TEST_F(ScanTest, NoCameraAndVendorFailures) {
         const char* expected_message;
     };
     const Row rows[] = {
-        {"Init reports no device", R"({"init_fails_without_device":true})", nullptr, 0, ErrorCode::Ok, ""},
-        {"enumeration reports no device", R"({"enum_fails_without_device":true})", nullptr, 0, ErrorCode::Ok, ""},
-        {"Init fails with code 4", "{}", "SonixCam_Init", 4, ErrorCode::Ok, ""},
-        {"enumeration fails with code 4", "{}", "SonixCam_EnumCameras", 4, ErrorCode::Ok, ""},
-        {"Init fails otherwise", "{}", "SonixCam_Init", 2, ErrorCode::BackendError,
+        {"Init reports no device", 0, R"({"init_fails_without_device":true})", nullptr, 0, ErrorCode::Ok, ""},
+        {"enumeration reports no device", 0, R"({"enum_fails_without_device":true})", nullptr, 0, ErrorCode::Ok, ""},
+        {"Init fails with code 4", 1, "{}", "SonixCam_Init", 4, ErrorCode::Ok, ""},
+        {"enumeration fails with code 4", 1, "{}", "SonixCam_EnumCameras", 4, ErrorCode::Ok, ""},
+        // A failed enumeration that reports no device is no camera, whatever the code.
+        {"enumeration fails with another code and no count", 1, "{}", "SonixCam_EnumCameras", 3, ErrorCode::Ok, ""},
+        {"Init fails otherwise", 1, "{}", "SonixCam_Init", 2, ErrorCode::BackendError,
          "SonixCam_Init failed: vendor_code=ecLibInitFail(2)"},
-        {"enumeration fails otherwise", "{}", "SonixCam_EnumCameras", 3, ErrorCode::BackendError,
-         "SonixCam_EnumCameras failed: vendor_code=ecEnumDeviceFail(3)"},
-        {"code outside the vendor table", "{}", "SonixCam_Init", 99, ErrorCode::BackendError,
+        {"enumeration fails and still reports devices", 65, R"({"enum_beyond_capacity":"fail"})", nullptr, 0,
+         ErrorCode::BackendError, "SonixCam_EnumCameras failed: vendor_code=ecEnumDeviceFail(3)"},
+        {"code outside the vendor table", 1, "{}", "SonixCam_Init", 99, ErrorCode::BackendError,
          "SonixCam_Init failed: vendor_code=unknown(99)"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        // The fault rows run with a camera attached, the others without.
-        const std::vector<VirtualCamera> cameras =
-            row.failing_function != nullptr ? std::vector<VirtualCamera>{camera("a")} : std::vector<VirtualCamera>{};
-        load(scenario_json(cameras, {}, row.library_json));
+        load(scenario_json(cameras(row.cameras), {}, row.library_json));
         if (row.failing_function != nullptr) {
             ASSERT_EQ(vcam_fail_call(row.failing_function, 1, row.vendor_code), 0);
         }
@@ -209,15 +215,18 @@ TEST_F(ScanTest, Filters) {
     }
 }
 
+// The library may report more records than the 64 it was given room for;
+// only those 64 are read.
 TEST_F(ScanTest, AtMost64RecordsAreConsidered) {
-    std::vector<VirtualCamera> cameras;
-    for (int i = 0; i < 65; ++i) cameras.push_back(camera("n" + std::to_string(i)));
-    load(scenario_json(cameras));
-    const Result<std::vector<DeviceInfo>> scanned = scan_devices();
-    ASSERT_TRUE(scanned.ok()) << scanned.status().message();
-    ASSERT_EQ(scanned.value().size(), 64u);
-    EXPECT_EQ(scanned.value().front().serial_number, "SN-n0");
-    EXPECT_EQ(scanned.value().back().serial_number, "SN-n63");
+    for (const char* overflow : {"clamp", "report"}) {
+        SCOPED_TRACE(overflow);
+        load(scenario_json(cameras(66), {}, std::string(R"({"enum_beyond_capacity":")") + overflow + "\"}"));
+        const Result<std::vector<DeviceInfo>> scanned = scan_devices();
+        ASSERT_TRUE(scanned.ok()) << scanned.status().message();
+        ASSERT_EQ(scanned.value().size(), 64u);
+        EXPECT_EQ(scanned.value().front().serial_number, "SN-n0");
+        EXPECT_EQ(scanned.value().back().serial_number, "SN-n63");
+    }
 }
 
 TEST_F(ScanTest, IdenticalCamerasAreBothListedInVendorOrder) {

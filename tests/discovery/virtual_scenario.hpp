@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sonix_virtual/vcam_control.h"
+#include "sonix_virtual/vcam_control.hpp"
 
 namespace velmora::uvc_stereo::testing {
 
@@ -50,10 +50,13 @@ std::string scenario_json(const std::vector<VirtualCamera>& cameras, const Backe
                           const std::string& library_json = "{}");
 
 // Loads a scenario per test and puts the default one back afterwards, with
-// faults cleared.
+// faults cleared. A test ends with no contract violation left unchecked.
 class VirtualScenarioTest : public ::testing::Test {
 protected:
+    VirtualScenarioTest() { vcam_clear_contract_violations(); }
     void TearDown() override {
+        EXPECT_EQ(vcam_contract_violation_count(), 0u) << sonix_virtual::describe_contract_violations();
+
         vcam_clear_faults();
         vcam_load_default_scenario();
     }

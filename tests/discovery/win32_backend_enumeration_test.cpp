@@ -10,7 +10,9 @@
 #include "discovery/windows_usb_identity.hpp"
 #include "sonix_virtual/vcam_control.h"
 #include "velmora/uvc_stereo/scan.hpp"
+#include "platform/win32/dshow_monikers.hpp"
 #include "win32_dshow_registration.hpp"
+#include "win32_fake_monikers.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
@@ -80,6 +82,46 @@ TEST(Win32BackendEnumerationTest, DirectShowListsRegisteredVideoInputs) {
     const auto after = win_detail::enumerate_dshow_backend_candidates();
     ASSERT_TRUE(after.ok());
     EXPECT_EQ(after.value().size(), before.value().size());
+}
+
+// A moniker whose property bag does not bind takes no index. Wine cannot be
+// made to list one: its device monikers always bind (the reads fail instead),
+// and a device whose registry key cannot be read is not listed at all. So
+// the loop gets the system's monikers with unbindable ones in between.
+TEST(Win32BackendEnumerationTest, DirectShowSkipsMonikersThatDoNotBind) {
+    const ComThread com;
+    ASSERT_TRUE(SUCCEEDED(com.result()));
+    const DshowRegistration registration({{L"Velmora Test Cam A", L"", kPathA}, {L"Velmora Test Cam B", L"", kPathB}});
+    ASSERT_EQ(registration.error(), "");
+    const std::vector<IMoniker*> system = testing::system_video_input_monikers();
+    ASSERT_GE(system.size(), 2u);
+
+    // Before, between and after the real ones: a failed bind, a bind that
+    // succeeds without a bag, and an empty slot.
+    std::vector<IMoniker*> mixed;
+    std::vector<IMoniker*> fakes;
+    for (IMoniker* real : system) {
+        fakes.push_back(new testing::UnbindableMoniker(fakes.size() % 2 == 0 ? E_FAIL : S_OK));
+        mixed.push_back(fakes.back());
+        mixed.push_back(nullptr);
+        mixed.push_back(real);
+    }
+    fakes.push_back(new testing::UnbindableMoniker(E_FAIL));
+    mixed.push_back(fakes.back());
+    auto* list = new testing::MonikerList(mixed);
+    for (IMoniker* moniker : fakes) moniker->Release();
+    for (IMoniker* moniker : system) moniker->Release();
+
+    const detail::CandidateList candidates = detail::read_dshow_monikers(list);
+    list->Release();
+    ASSERT_EQ(candidates.size(), system.size());
+    for (std::size_t i = 0; i < candidates.size(); ++i) EXPECT_EQ(candidates[i].index, static_cast<int>(i));
+    const auto* first = find_by_name(candidates, "Velmora Test Cam A");
+    const auto* second = find_by_name(candidates, "Velmora Test Cam B");
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(first->identity.pid, 0x0643);
+    EXPECT_EQ(second->identity.pid, 0x0645);
 }
 
 TEST(Win32BackendEnumerationTest, CallerApartmentIsKept) {

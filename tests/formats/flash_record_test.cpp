@@ -195,6 +195,11 @@ TEST(ParseBlobTest, FailuresInCheckOrder) {
          ErrorCode::InvalidHeader, "header_size out of range"},
         {"header size 300", [] { RecordFields s; s.header_size = 300; return assemble(s); }, keep,
          ErrorCode::InvalidHeader, "header_size out of range"},
+        // The configured bounds decide, not the defaults 16 and 256.
+        {"header size below a configured minimum", [] { RecordFields s; s.header_size = 31; return assemble(s); },
+         [](FlashConfig& c) { c.min_header_size = 32; }, ErrorCode::InvalidHeader, "header_size out of range"},
+        {"header size above a configured maximum", [] { RecordFields s; s.header_size = 65; return assemble(s); },
+         [](FlashConfig& c) { c.max_header_size = 64; }, ErrorCode::InvalidHeader, "header_size out of range"},
         {"payload length 0xFFFFFFFF does not wrap",
          [] { RecordFields s; s.payload_length = 0xFFFFFFFF; return assemble(s); }, keep, ErrorCode::InvalidLength,
          "total length is invalid"},
@@ -226,6 +231,8 @@ TEST(ParseBlobTest, AcceptedRecords) {
         RecordFields fields;
         std::size_t trailing_bytes;
         bool verify_crc;
+        std::uint16_t min_header_size = 16;
+        std::uint16_t max_header_size = 256;
     } rows[] = {
         {"header size at the maximum 256", [] { RecordFields s; s.header_size = 256; return s; }(), 0, true},
         {"nonzero padding is ignored", [] { RecordFields s; s.header_size = 40; s.padding_fill = 0xEE; return s; }(),
@@ -234,6 +241,9 @@ TEST(ParseBlobTest, AcceptedRecords) {
         {"bad CRC kept when not verified", [] { RecordFields s; s.crc = 0x12345678; return s; }(), 3, false},
         {"empty payload with zero CRC", [] { RecordFields s; s.payload = {}; s.payload_length = 0; s.crc = 0;
                                               return s; }(), 0, true},
+        {"header size at a configured minimum", [] { RecordFields s; s.header_size = 32; return s; }(), 0, true, 32},
+        {"header size above 256 under a larger maximum", [] { RecordFields s; s.header_size = 300; return s; }(), 0,
+         true, 16, 300},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -242,6 +252,8 @@ TEST(ParseBlobTest, AcceptedRecords) {
         input.insert(input.end(), row.trailing_bytes, 0xAB);
         FlashConfig config;
         config.verify_crc = row.verify_crc;
+        config.min_header_size = row.min_header_size;
+        config.max_header_size = row.max_header_size;
         const Result<FlashBlob> parsed = parse_and_validate_raw_blob(input, config);
         ASSERT_TRUE(parsed.ok()) << parsed.status().message();
         const FlashBlob& blob = parsed.value();

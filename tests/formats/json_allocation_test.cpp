@@ -5,9 +5,9 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <new>
 #include <string>
 
+#include "allocation/replaced_allocation.hpp"
 #include "velmora/uvc_stereo/json.hpp"
 
 namespace {
@@ -15,32 +15,12 @@ namespace {
 std::atomic<bool> g_counting{false};
 std::atomic<int> g_allocations{0};
 
-void* counted_allocation(std::size_t size) {
+}  // namespace
+
+void* test_allocation(std::size_t size) noexcept {
     if (g_counting.load()) g_allocations.fetch_add(1);
     return std::malloc(size == 0 ? 1 : size);
 }
-
-void* counted_allocation_or_throw(std::size_t size) {
-    if (void* memory = counted_allocation(size)) return memory;
-    throw std::bad_alloc();
-}
-
-}  // namespace
-
-// Every non-aligned form is replaced so that allocations and releases always
-// pair up through malloc and free. The releases are kept out of line: once
-// inlined next to a "new", GCC's -Wmismatched-new-delete takes the free()
-// inside them for a mismatch with the replaced operator new.
-void* operator new(std::size_t size) { return counted_allocation_or_throw(size); }
-void* operator new[](std::size_t size) { return counted_allocation_or_throw(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted_allocation(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return counted_allocation(size); }
-[[gnu::noinline]] void operator delete(void* memory) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete[](void* memory) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete(void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
-[[gnu::noinline]] void operator delete[](void* memory, const std::nothrow_t&) noexcept { std::free(memory); }
 
 namespace velmora::uvc_stereo {
 namespace {

@@ -2,7 +2,7 @@
 // (two cameras), run in-process so flash contents persist between commands.
 #include <gtest/gtest.h>
 
-#include <sonix_virtual/vcam_control.h>
+#include <sonix_virtual/vcam_control.hpp>
 #include <velmora/uvc_stereo/json.hpp>
 #include <velmora/uvc_stereo/scan.hpp>
 
@@ -36,12 +36,14 @@ protected:
         // Backups of write-json go to a folder of the test, never to the user's.
         testing::set_environment("XDG_DATA_HOME", data_home_.path().string().c_str());
         vcam_load_default_scenario();
+        vcam_clear_contract_violations();
         auto scanned = uvc::scan_devices();
         ASSERT_TRUE(scanned.ok()) << scanned.status().message();
         devices_ = scanned.value();
         ASSERT_EQ(devices_.size(), 2u) << "the default scenario has two cameras";
     }
     void TearDown() override {
+        EXPECT_EQ(vcam_contract_violation_count(), 0u) << sonix_virtual::describe_contract_violations();
         vcam_load_default_scenario();
         testing::set_environment("XDG_DATA_HOME", nullptr);
     }

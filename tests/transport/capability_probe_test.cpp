@@ -55,6 +55,7 @@ TEST_F(CapabilityProbeTest, ValidReportIsDecoded) {
 
     const detail::XuCapabilityProbeResult result = detail::probe_xu_capability(camera_info());
     ASSERT_EQ(result.state, 0u) << result.status.message();
+    EXPECT_EQ(result.failure, detail::XuProbeFailure::None);
     ASSERT_TRUE(result.report.has_value());
     ASSERT_TRUE(result.report->flash.has_value());
     EXPECT_EQ(result.report->flash->user_space_address, 0x51000u);
@@ -77,39 +78,50 @@ TEST_F(CapabilityProbeTest, DeviceWithoutIdsIsFoundByPath) {
     EXPECT_EQ(detail::probe_xu_capability(device).state, 0u);
 }
 
-TEST_F(CapabilityProbeTest, FailuresComeBackAsStateOne) {
+TEST_F(CapabilityProbeTest, FailuresComeBackAsStateOneWithTheirReason) {
+    using detail::XuProbeFailure;
     struct Row {
         const char* name;
         const char* failing_call;  // null: none
+        int vendor_code;
         DeviceInfo device;
         ErrorCode code;
         std::string message;
+        XuProbeFailure failure;
         std::size_t uninit_calls;
     };
     DeviceInfo unplugged = camera_info();
     unplugged.device_path = "\\\\?\\usb#vid_0c45&pid_0643#gone";
     const Row rows[] = {
-        {"all-zero report", nullptr, camera_info(), ErrorCode::BadMagic, "capability XU returned an all-zero report", 1},
-        {"init fails", "SonixCam_Init", camera_info(), ErrorCode::DeviceUnavailable,
-         "SonixCam_Init failed: vendor_code=ecDeviceDisconnect(7)", 0},
-        {"node selection fails", "SonixCam_SetNodeID", camera_info(), ErrorCode::BackendError,
-         "SonixCam_SetNodeID failed: vendor_code=ecDeviceDisconnect(7)", 1},
-        {"transfer fails", "SonixCam_XuRead", camera_info(), ErrorCode::BackendError,
-         "SonixCam_XuRead failed: vendor_code=ecDeviceDisconnect(7)", 1},
-        {"device gone", nullptr, unplugged, ErrorCode::DeviceUnavailable,
-         "preferred device_path not found in current scan", 1},
+        {"all-zero report", nullptr, 0, camera_info(), ErrorCode::BadMagic, "capability XU returned an all-zero report",
+         XuProbeFailure::NoValidReport, 1},
+        {"init fails", "SonixCam_Init", 7, camera_info(), ErrorCode::DeviceUnavailable,
+         "SonixCam_Init failed: vendor_code=ecDeviceDisconnect(7)", XuProbeFailure::CameraNotReached, 0},
+        {"device gone", nullptr, 0, unplugged, ErrorCode::DeviceUnavailable,
+         "preferred device_path not found in current scan", XuProbeFailure::CameraNotReached, 1},
+        {"node selection: camera disconnected", "SonixCam_SetNodeID", 7, camera_info(), ErrorCode::BackendError,
+         "SonixCam_SetNodeID failed: vendor_code=ecDeviceDisconnect(7)", XuProbeFailure::CameraNotReached, 1},
+        {"node selection: camera not found", "SonixCam_SetNodeID", 4, camera_info(), ErrorCode::BackendError,
+         "SonixCam_SetNodeID failed: vendor_code=ecNotFindDevice(4)", XuProbeFailure::CameraNotReached, 1},
+        {"node selection refused", "SonixCam_SetNodeID", 5, camera_info(), ErrorCode::BackendError,
+         "SonixCam_SetNodeID failed: vendor_code=ecGetKsControlFail(5)", XuProbeFailure::ExtensionUnitFailed, 1},
+        {"transfer: camera disconnected", "SonixCam_XuRead", 7, camera_info(), ErrorCode::BackendError,
+         "SonixCam_XuRead failed: vendor_code=ecDeviceDisconnect(7)", XuProbeFailure::CameraNotReached, 1},
+        {"transfer refused", "SonixCam_XuRead", 8, camera_info(), ErrorCode::BackendError,
+         "SonixCam_XuRead failed: vendor_code=ecSyncTransTimeOut(8)", XuProbeFailure::ExtensionUnitFailed, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         load_camera();
         if (row.failing_call) {
-            ASSERT_EQ(vcam_fail_call(row.failing_call, 1, kInjectedCode), 0);
+            ASSERT_EQ(vcam_fail_call(row.failing_call, 1, row.vendor_code), 0);
         }
         const detail::XuCapabilityProbeResult result = detail::probe_xu_capability(row.device);
         EXPECT_EQ(result.state, 1u);
         EXPECT_FALSE(result.report.has_value());
         EXPECT_EQ(result.status.code(), row.code);
         EXPECT_EQ(result.status.message(), row.message);
+        EXPECT_EQ(result.failure, row.failure);
         EXPECT_EQ(vcam_count_calls("SonixCam_UnInit"), row.uninit_calls);
         EXPECT_EQ(vcam_init_depth(), 0);
     }
@@ -137,6 +149,7 @@ TEST_F(CapabilityProbeTest, ExceptionsInsideAreCaughtAndTheLibraryBalanced) {
         EXPECT_EQ(result.state, 1u);
         EXPECT_EQ(result.status.code(), ErrorCode::InternalError);
         EXPECT_EQ(result.status.message(), row.message);
+        EXPECT_EQ(result.failure, detail::XuProbeFailure::NoValidReport);
         EXPECT_EQ(vcam_count_calls("SonixCam_UnInit"), 1u);
         EXPECT_EQ(vcam_init_depth(), 0);
         EXPECT_TRUE(vendor_lock_free());

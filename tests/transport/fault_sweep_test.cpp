@@ -23,8 +23,14 @@ constexpr std::uint32_t kUserSpace = 0x51000;
 constexpr std::uint32_t kSectorSize = 4096;
 
 
-void load_healthy_camera() {
+// Which codes a failing call sets (the scenario's error_codes option): the
+// sweep runs under each, so a status that reads the library-wide code where it
+// should read the device's (or the other way round) shows.
+const char* const kErrorCodeScopes[] = {"both", "device", "library"};
+
+void load_healthy_camera(const std::string& scope) {
     CameraOptions camera;
+    camera.library_json = std::string("{\"error_codes\":\"") + scope + "\"}";
     camera.capability = kValidCapabilityReport;
     camera.imu_samples = {kImuSample};
     load_camera(camera);
@@ -58,7 +64,14 @@ std::vector<Operation> operations() {
     };
 }
 
-std::string vendor_text(const std::string& function) {
+bool is_library_wide(const std::string& function) {
+    return function == "SonixCam_Init" || function == "SonixCam_UnInit" || function == "SonixCam_EnumCameras";
+}
+
+// A device call's status names the device's code, a library-wide call's the
+// library's; under the "library" scope the device's code stays 0.
+std::string vendor_text(const std::string& function, const std::string& scope) {
+    if (scope == "library" && !is_library_wide(function)) return function + " failed: vendor_code=ecUnknow(0)";
     return function + " failed: vendor_code=ecDeviceDisconnect(" + std::to_string(kInjectedCode) + ")";
 }
 
@@ -70,14 +83,15 @@ std::string with_range(const std::string& text, std::uint64_t address, std::uint
 }
 
 // What an operation must report when this call of the healthy run fails.
-Status expected_failure(const vcam_call& call) {
+Status expected_failure(const vcam_call& call, const std::string& scope) {
     const std::string function = call.function;
-    const std::string vendor = vendor_text(function);
+    const std::string vendor = vendor_text(function, scope);
     if (function == "SonixCam_UnInit" || function == "SonixCam_GetDevDescriptor") return Status();  // tolerated
     if (function == "SonixCam_Init" || function == "SonixCam_GetSerialFlashType") {
         return Status(ErrorCode::DeviceUnavailable, vendor);
     }
-    if (function == "SonixCam_EnumCameras") return Status(ErrorCode::BackendError, vendor);
+    // A failed enumeration that reports no device found nothing.
+    if (function == "SonixCam_EnumCameras") return Status(ErrorCode::DeviceUnavailable, "no matching device found");
     if (function == "SonixCam_CstmReadFromSF") {
         return Status(ErrorCode::ReadFailed, with_range(vendor, call.args[0], call.args[1]));
     }
@@ -106,38 +120,60 @@ unsigned occurrence(const std::vector<vcam_call>& calls, std::size_t index) {
     return nth;
 }
 
+// Fails each vendor call of the operation's healthy run in turn.
+void sweep(const Operation& operation, const std::string& scope) {
+    load_healthy_camera(scope);
+    ASSERT_TRUE(operation.run().ok());
+    const std::vector<vcam_call> healthy = logged_calls();
+    ASSERT_FALSE(healthy.empty());
+
+    for (std::size_t index = 0; index < healthy.size(); ++index) {
+        const unsigned nth = occurrence(healthy, index);
+        SCOPED_TRACE(testing::Message() << healthy[index].function << " #" << nth);
+        load_healthy_camera(scope);
+        ASSERT_EQ(vcam_fail_call(healthy[index].function, nth, kInjectedCode), 0) << vcam_last_error();
+
+        const Status status = operation.run();
+        const Status expected = expected_failure(healthy[index], scope);
+        EXPECT_EQ(status.code(), expected.code());
+        EXPECT_EQ(status.message(), expected.message());
+        EXPECT_GE(vcam_count_calls(healthy[index].function), nth);  // the fault was reached
+        if (std::string(healthy[index].function) == "SonixCam_UnInit") {
+            // The library refused to uninitialise; the SDK called it exactly once.
+            EXPECT_EQ(vcam_init_depth(), 1);
+            (void)SonixCam_UnInit();
+        }
+        EXPECT_EQ(vcam_init_depth(), 0);
+        EXPECT_TRUE(vendor_lock_free());
+
+        vcam_clear_faults();
+        const Status again = operation.run();
+        EXPECT_TRUE(again.ok()) << again.message();
+    }
+}
+
 using FaultSweepTest = VcamTest;
 
 TEST_F(FaultSweepTest, EveryVendorCallOfEveryOperationFailsCleanly) {
+    for (const char* scope : kErrorCodeScopes) {
+        for (const Operation& operation : operations()) {
+            SCOPED_TRACE(testing::Message() << operation.name << ", error codes: " << scope);
+            sweep(operation, scope);
+        }
+    }
+}
+
+// SonixCam_UnInit balances only a successful SonixCam_Init: after a failed
+// one it would be a call the library never allowed.
+TEST_F(FaultSweepTest, AFailedInitIsNeverFollowedByUnInit) {
     for (const Operation& operation : operations()) {
-        SCOPED_TRACE(operation.name);
-        load_healthy_camera();
-        ASSERT_TRUE(operation.run().ok());
-        const std::vector<vcam_call> healthy = logged_calls();
-        ASSERT_FALSE(healthy.empty());
-
-        for (std::size_t index = 0; index < healthy.size(); ++index) {
-            const unsigned nth = occurrence(healthy, index);
-            SCOPED_TRACE(testing::Message() << healthy[index].function << " #" << nth);
-            load_healthy_camera();
-            ASSERT_EQ(vcam_fail_call(healthy[index].function, nth, kInjectedCode), 0) << vcam_last_error();
-
-            const Status status = operation.run();
-            const Status expected = expected_failure(healthy[index]);
-            EXPECT_EQ(status.code(), expected.code());
-            EXPECT_EQ(status.message(), expected.message());
-            EXPECT_GE(vcam_count_calls(healthy[index].function), nth);  // the fault was reached
-            if (std::string(healthy[index].function) == "SonixCam_UnInit") {
-                // The library refused to uninitialise; the SDK called it exactly once.
-                EXPECT_EQ(vcam_init_depth(), 1);
-                (void)SonixCam_UnInit();
-            }
-            EXPECT_EQ(vcam_init_depth(), 0);
-            EXPECT_TRUE(vendor_lock_free());
-
-            vcam_clear_faults();
-            const Status again = operation.run();
-            EXPECT_TRUE(again.ok()) << again.message();
+        for (const int code : {2, 4}) {
+            SCOPED_TRACE(testing::Message() << operation.name << ", vendor code " << code);
+            load_healthy_camera("both");
+            ASSERT_EQ(vcam_fail_call("SonixCam_Init", 1, code), 0);
+            EXPECT_FALSE(operation.run().ok());
+            EXPECT_EQ(vcam_count_calls("SonixCam_Init"), 1u);
+            EXPECT_EQ(vcam_count_calls("SonixCam_UnInit"), 0u);
         }
     }
 }

@@ -57,6 +57,10 @@ TEST_F(FlashReadTest, RecordReadsTakeOneOrTwoTransfers) {
         // Any failure other than a bad header is judged again on a full read.
         {"crc of a record inside the preview", encode_record(kMagic, 3, 16, 0, 0xDEADBEEF, {}), keep,
          ErrorCode::CrcMismatch, "crc32 mismatch", {16, 16}},
+        // The vendor library takes 32-bit addresses: a span past 4 GiB would wrap.
+        {"preview past 4 GiB", encode_record(kMagic, 3, 16, 0, 0, {}),
+         [](FlashConfig& c) { c.flash_user_space_address = 0xFFFFFFF8; }, ErrorCode::InvalidArgument,
+         "Flash read range exceeds 32-bit Flash address space (address=0xFFFFFFF8, length=16)", {}},
         {"user space of size 0", encode_record(kMagic, 3, 16, 0, 0, {}),
          [](FlashConfig& c) { c.flash_user_space_size = 0; }, ErrorCode::InvalidArgument,
          "Flash read range is outside Flash user space (address=0x00051000, length=16, "

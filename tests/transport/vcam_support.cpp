@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "platform/debug_output.hpp"
+#include "sonix_virtual/vcam_control.hpp"
 #include "transport/sonix_global_lock.hpp"
 
 namespace velmora::uvc_stereo::transport_test {
@@ -86,7 +87,8 @@ std::string camera_json(const CameraOptions& options) {
 }  // namespace
 
 void load_camera(const CameraOptions& options) {
-    const std::string scenario = "{\"devices\":[" + camera_json(options) + "]}";
+    const std::string scenario =
+        "{\"library\":" + options.library_json + ",\"devices\":[" + camera_json(options) + "]}";
     ASSERT_EQ(vcam_load_scenario_json(scenario.c_str()), 0) << vcam_last_error() << "\n" << scenario;
     vcam_clear_faults();
     vcam_clear_call_log();
@@ -167,11 +169,15 @@ void DebugOutputCapture::collect(const char* text, void* context) {
     static_cast<DebugOutputCapture*>(context)->pieces_.emplace_back(text);
 }
 
-void VcamTest::SetUp() { load_camera(); }
+void VcamTest::SetUp() {
+    load_camera();
+    vcam_clear_contract_violations();
+}
 
 void VcamTest::TearDown() {
     EXPECT_EQ(vcam_init_depth(), 0) << "SonixCam_Init left unbalanced";
     EXPECT_TRUE(vendor_lock_free()) << "vendor lock left held";
+    EXPECT_EQ(vcam_contract_violation_count(), 0u) << sonix_virtual::describe_contract_violations();
     vcam_clear_faults();
 }
 

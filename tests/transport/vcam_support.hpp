@@ -38,6 +38,7 @@ struct CameraOptions {
     std::uint8_t imu_length = 17;
     std::vector<std::vector<std::uint8_t>> imu_samples;  // none: the virtual camera generates them
     std::vector<std::pair<std::uint32_t, std::uint8_t>> stuck_cells;
+    std::string library_json = "{}";  // the scenario's "library" options
 };
 
 // Replaces the whole virtual world with exactly this camera and clears the
@@ -79,7 +80,8 @@ private:
 };
 
 // Every test starts from a fresh camera and ends with the vendor library
-// balanced and the lock free.
+// balanced, the lock free and no contract violation left unchecked (a test
+// that provokes one takes it with sonix_virtual::take_contract_violations).
 class VcamTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -22,6 +22,7 @@ TEST_F(InitTest, NestedPairsBalanceAndAnExtraUnInitFails) {
     EXPECT_FALSE(SonixCam_UnInit());
     EXPECT_EQ(error_code(), SonixLib::ecLibInitFail);
     EXPECT_EQ(vcam_init_depth(), 0);
+    EXPECT_EQ(sonix_virtual::take_contract_violations().size(), 1u) << "the extra UnInit breaks the contract";
 }
 
 TEST_F(InitTest, CallsFailUntilInitialisedExceptTheErrorQuery) {
@@ -33,6 +34,7 @@ TEST_F(InitTest, CallsFailUntilInitialisedExceptTheErrorQuery) {
     EXPECT_FALSE(SonixCam_GetSerialFlashType(&record, &type));
     EXPECT_EQ(error_code(&record), SonixLib::ecLibInitFail);
     EXPECT_EQ(error_code(), SonixLib::ecLibInitFail);
+    EXPECT_EQ(sonix_virtual::take_contract_violations().size(), 2u) << "both calls came before Init";
 }
 
 TEST_F(EnumerationTest, WritesAtMostTheCapacityAndReportsTheCountWritten) {

@@ -21,8 +21,15 @@ inline const std::uint8_t kXuGuid[16] = {0x94, 0x73, 0xDF, 0xDD, 0x3E, 0x97, 0x2
 
 class VirtualCameraTest : public ::testing::Test {
 protected:
-    void SetUp() override { vcam_load_default_scenario(); }
-    void TearDown() override { vcam_load_default_scenario(); }
+    void SetUp() override {
+        vcam_load_default_scenario();
+        vcam_clear_contract_violations();
+    }
+    // A test that breaks the contract on purpose takes its violations itself.
+    void TearDown() override {
+        EXPECT_EQ(vcam_contract_violation_count(), 0u) << sonix_virtual::describe_contract_violations();
+        vcam_load_default_scenario();
+    }
 };
 
 // Loads a scenario; empty on success, else the error text.

@@ -1,26 +1,15 @@
 // Call log storage: fixed-size C records, bounded, with exact per-function counts.
 #include "call_log.hpp"
 
-#include <algorithm>
-#include <cstring>
+#include "text_codec.hpp"
 
 namespace sonix_virtual {
-namespace {
-
-template <std::size_t N>
-void copy_text(char (&out)[N], const std::string& text) {
-    const std::size_t length = std::min(text.size(), N - 1);
-    std::memcpy(out, text.data(), length);
-    out[length] = '\0';
-}
-
-}  // namespace
 
 void CallLog::append(const std::string& function, const std::string& device_id,
                      std::initializer_list<std::uint64_t> args, bool ok, std::int32_t vendor_code) {
     vcam_call call{};
-    copy_text(call.function, function);
-    copy_text(call.device_id, device_id);
+    copy_fixed_text(call.function, function);
+    copy_fixed_text(call.device_id, device_id);
     for (const std::uint64_t arg : args) {
         if (call.arg_count == VCAM_MAX_CALL_ARGS) break;
         call.args[call.arg_count++] = arg;

@@ -1,9 +1,7 @@
-// Control functions that inspect or adjust state: Init depth, flash, call log and video back-end lists.
-#include <algorithm>
-#include <cstring>
-
+// Control functions that inspect or adjust state: Init depth, flash, call log, violations, back-end lists.
 #include "control_support.hpp"
 #include "sonix_virtual/vcam_control.h"
+#include "text_codec.hpp"
 
 using sonix_virtual::DeviceState;
 using sonix_virtual::Library;
@@ -12,13 +10,6 @@ using sonix_virtual::run_control;
 namespace {
 
 constexpr int kBackendCount = 2;
-
-template <std::size_t N>
-void copy_text(char (&out)[N], const std::string& text) {
-    const std::size_t length = std::min(text.size(), N - 1);
-    std::memcpy(out, text.data(), length);
-    out[length] = '\0';
-}
 
 bool valid_backend(int backend) { return backend >= 0 && backend < kBackendCount; }
 
@@ -130,6 +121,24 @@ VCAM_API void vcam_clear_call_log(void) {
     });
 }
 
+VCAM_API size_t vcam_contract_violation_count(void) {
+    return query<size_t>(0, [](Library& library) { return library.violations.count(); });
+}
+
+VCAM_API int vcam_contract_violation_at(size_t index, vcam_violation* out) {
+    return run_control([&](Library& library, std::string& error) {
+        if (out == nullptr || !library.violations.at(index, *out)) error = "no contract violation at that index";
+        return error.empty();
+    });
+}
+
+VCAM_API void vcam_clear_contract_violations(void) {
+    (void)run_control([](Library& library, std::string&) {
+        library.violations.clear();
+        return true;
+    });
+}
+
 VCAM_API uint32_t vcam_backend_failure_hresult(int backend) {
     return query<uint32_t>(0, [&](Library& library) {
         return valid_backend(backend) ? library.backend(backend).failure_hresult : 0u;
@@ -148,9 +157,9 @@ VCAM_API int vcam_backend_entry_at(int backend, size_t index, vcam_backend_entry
             return false;
         }
         *out = vcam_backend_entry{};
-        copy_text(out->friendly_name, entries[index]->friendly_name);
-        copy_text(out->description, entries[index]->description);
-        copy_text(out->device_path, entries[index]->device_path);
+        sonix_virtual::copy_fixed_text(out->friendly_name, entries[index]->friendly_name);
+        sonix_virtual::copy_fixed_text(out->description, entries[index]->description);
+        sonix_virtual::copy_fixed_text(out->device_path, entries[index]->device_path);
         out->binds = entries[index]->binds ? 1 : 0;
         return true;
     });

@@ -111,9 +111,28 @@ struct FaultSpec {
     std::string detach_device;  // non-empty: detach this device instead of failing the call
 };
 
+// Which error codes a failing call sets. The contract only says that a code
+// is kept per device and one for the library; scenarios can pull them apart
+// so tests see which one the SDK reads.
+enum class ErrorCodeScope {
+    both,          // the library-wide code, and the device's for a device call
+    device_only,   // a failing device call sets only the device's code
+    library_only,  // a failing call sets only the library-wide code
+};
+
+// What SonixCam_EnumCameras does when more devices are attached than the
+// capacity it was given; the real library's behaviour is not known.
+enum class EnumOverflow {
+    clamp,   // writes capacity records and reports capacity
+    report,  // writes capacity records and reports every attached device
+    fail,    // as report, and fails with ecEnumDeviceFail (3)
+};
+
 struct LibrarySpec {
     bool init_fails_without_device = false;
     bool enum_fails_without_device = true;
+    ErrorCodeScope error_codes = ErrorCodeScope::both;
+    EnumOverflow enum_beyond_capacity = EnumOverflow::clamp;
 };
 
 struct Scenario {

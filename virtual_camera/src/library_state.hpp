@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "call_log.hpp"
+#include "contract_violations.hpp"
 #include "device_model.hpp"
 #include "fault_plan.hpp"
 #include "imu_source.hpp"
@@ -63,6 +64,7 @@ public:
     std::int32_t library_error = 0;
     CallLog log;
     FaultPlan faults;
+    ContractViolations violations;  // kept across scenario loads
 
 private:
     Library() = default;

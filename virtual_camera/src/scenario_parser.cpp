@@ -2,7 +2,9 @@
 #include "scenario_parser.hpp"
 
 #include <algorithm>
+#include <initializer_list>
 #include <set>
+#include <utility>
 
 #include "device_parser.hpp"
 #include "json_fields.hpp"
@@ -16,9 +18,34 @@ constexpr std::size_t kMaxBackendPath = 511;
 constexpr std::uint64_t kMaxLatencyUs = 10'000'000;
 constexpr std::int64_t kMaxVendorCode = 0x7FFFFFFF;
 
+// One of a fixed set of words.
+template <typename Enum>
+Enum read_choice(const Json& value, const std::string& path,
+                 std::initializer_list<std::pair<const char*, Enum>> choices) {
+    const std::string word = read_string(value, path);
+    std::string known;
+    for (const auto& choice : choices) {
+        if (word == choice.first) return choice.second;
+        known += (known.empty() ? "\"" : ", \"") + std::string(choice.first) + "\"";
+    }
+    fail_at(path, "expected one of " + known);
+}
+
 LibrarySpec parse_library(const Json& value, const std::string& path) {
-    require_object(value, path, {"init_fails_without_device", "enum_fails_without_device"});
+    require_object(value, path,
+                   {"init_fails_without_device", "enum_fails_without_device", "error_codes", "enum_beyond_capacity"});
     LibrarySpec library;
+    if (value.contains("error_codes")) {
+        library.error_codes = read_choice<ErrorCodeScope>(value.at("error_codes"), child_path(path, "error_codes"),
+                                                          {{"both", ErrorCodeScope::both},
+                                                           {"device", ErrorCodeScope::device_only},
+                                                           {"library", ErrorCodeScope::library_only}});
+    }
+    if (value.contains("enum_beyond_capacity")) {
+        library.enum_beyond_capacity = read_choice<EnumOverflow>(
+            value.at("enum_beyond_capacity"), child_path(path, "enum_beyond_capacity"),
+            {{"clamp", EnumOverflow::clamp}, {"report", EnumOverflow::report}, {"fail", EnumOverflow::fail}});
+    }
     if (value.contains("init_fails_without_device")) {
         library.init_fails_without_device = read_bool(value.at("init_fails_without_device"), child_path(path, "init_fails_without_device"));
     }

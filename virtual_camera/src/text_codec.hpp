@@ -1,8 +1,10 @@
 // Text conversions of the virtual camera: hex byte strings, GUID text and UTF-8 to UTF-16.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,5 +28,14 @@ std::optional<GuidBytes> parse_guid_text(std::string_view text);
 
 // UTF-8 to UTF-16 code units; invalid sequences become U+FFFD.
 std::u16string utf8_to_utf16(std::string_view text);
+
+// Copies text into a fixed char field of the C control interface, cut to
+// leave room for the terminating zero.
+template <std::size_t N>
+void copy_fixed_text(char (&out)[N], std::string_view text) {
+    const std::size_t length = std::min(text.size(), N - 1);
+    std::memcpy(out, text.data(), length);
+    out[length] = '\0';
+}
 
 }  // namespace sonix_virtual

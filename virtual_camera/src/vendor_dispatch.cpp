@@ -25,12 +25,32 @@ Outcome run_checked(Library& library, const CallSpec& call, DeviceState* device,
     return {code == 0, code};
 }
 
+// What the call does that the contract forbids, or null. Judged before any
+// fault fires: the caller broke the contract whatever the library answers.
+const char* contract_violation(const Library& library, const CallSpec& call, const DeviceState* device) {
+    if (call.releases_init && library.init_depth == 0) return "SonixCam_UnInit without an outstanding SonixCam_Init";
+    if (call.needs_init && library.init_depth == 0) return "called before SonixCam_Init";
+    if (call.addresses_device && call.record == nullptr) return "no device record given";
+    if (call.record != nullptr && device == nullptr) return "the device record names no device";
+    return nullptr;
+}
+
+// A failing call's code goes where the scenario's error_codes option says.
+void set_error_codes(Library& library, DeviceState* device, std::int32_t code) {
+    const ErrorCodeScope scope = library.behaviour().error_codes;
+    if (device != nullptr && scope != ErrorCodeScope::library_only) device->last_error = code;
+    if (device == nullptr || scope != ErrorCodeScope::device_only) library.library_error = code;
+}
+
 Outcome run_locked(Library& library, const CallSpec& call, const CallBody& body) {
+    DeviceState* device = call.record != nullptr ? library.find_by_handle(record_handle(*call.record)) : nullptr;
+    if (const char* violation = contract_violation(library, call, device)) {
+        library.violations.record(call.function, violation);
+    }
     const FaultPlan::Fired fired = library.faults.on_call(call.function);
     for (const std::string& id : fired.detach) {
         if (DeviceState* target = library.find_by_id(id)) library.detach(*target);
     }
-    DeviceState* device = call.record != nullptr ? library.find_by_handle(record_handle(*call.record)) : nullptr;
     Outcome outcome;
     try {
         outcome = fired.failure ? Outcome{false, *fired.failure} : run_checked(library, call, device, body);
@@ -39,10 +59,7 @@ Outcome run_locked(Library& library, const CallSpec& call, const CallBody& body)
     } catch (...) {
         outcome = {false, SonixLib::ecGetKsControlFail};
     }
-    if (!outcome.ok && call.sets_error_codes) {
-        library.library_error = outcome.code;
-        if (device != nullptr) device->last_error = outcome.code;
-    }
+    if (!outcome.ok && call.sets_error_codes) set_error_codes(library, device, outcome.code);
     library.log.append(call.function, device != nullptr ? device->setup.id : std::string(), call.args, outcome.ok,
                        outcome.code);
     return outcome;

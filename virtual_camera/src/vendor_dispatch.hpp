@@ -19,6 +19,7 @@ struct CallSpec {
     bool needs_init = true;        // fails with ecLibInitFail while the library is not initialised
     bool sets_error_codes = true;  // false for the error-code query itself
     bool addresses_device = false; // the body receives the device the record names
+    bool releases_init = false;    // SonixCam_UnInit: needs an outstanding Init
     const SonixLib::scDevice_t* record = nullptr;
 };
 

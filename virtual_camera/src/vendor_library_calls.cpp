@@ -30,6 +30,24 @@ void fill_record(scDevice_t& record, const DeviceState& device) {
     write_utf16(record.device_path, device.setup.device_path);
 }
 
+// The count an enumeration reports once `written` records are in place.
+std::int32_t report_count(const Library& library, std::uint32_t written, std::uint32_t* count) {
+    const auto attached = static_cast<std::uint32_t>(library.attached_count());
+    *count = written;
+    if (attached == written) return 0;
+    switch (library.behaviour().enum_beyond_capacity) {
+        case sonix_virtual::EnumOverflow::clamp:
+            return 0;
+        case sonix_virtual::EnumOverflow::report:
+            *count = attached;
+            return 0;
+        case sonix_virtual::EnumOverflow::fail:
+            *count = attached;
+            return SonixLib::ecEnumDeviceFail;
+    }
+    return 0;
+}
+
 std::int32_t enumerate(Library& library, std::uint32_t* count, scDevice_t* devices, std::uint32_t capacity) {
     if (count == nullptr) return SonixLib::ecEnumDeviceFail;
     *count = 0;
@@ -42,8 +60,7 @@ std::int32_t enumerate(Library& library, std::uint32_t* count, scDevice_t* devic
         if (written == capacity) break;
         if (device->attached) fill_record(devices[written++], *device);
     }
-    *count = written;
-    return 0;
+    return report_count(library, written, count);
 }
 
 }  // namespace
@@ -61,7 +78,9 @@ SONIX_CAMERA_API bool SonixCam_Init(void) {
 }
 
 SONIX_CAMERA_API bool SonixCam_UnInit(void) {
-    return sonix_virtual::dispatch_call({"SonixCam_UnInit", {}, false}, [](Library& library, DeviceState*) {
+    CallSpec call{"SonixCam_UnInit", {}, false};
+    call.releases_init = true;
+    return sonix_virtual::dispatch_call(call, [](Library& library, DeviceState*) {
         if (library.init_depth == 0) return static_cast<std::int32_t>(SonixLib::ecLibInitFail);
         // Unit selections belong to an initialised library; the last UnInit drops them.
         if (--library.init_depth == 0) {

@@ -57,8 +57,10 @@ private:
 };
 
 // Opens a camera from a scan's DeviceInfo: reads its capability report, takes
-// its flash layout and IMU transport from it (or legacy defaults), and checks
-// options.required_capabilities (1 flash, 2 IMU, 4 flash JSON).
+// its flash layout and IMU transport from it (or legacy defaults when the
+// camera answers without one), and checks options.required_capabilities
+// (1 flash, 2 IMU, 4 flash JSON). A camera that cannot be reached while the
+// report is read fails the open with that status, whatever is required.
 VELMORA_UVC_STEREO_API Result<Device> open_device(const DeviceInfo& device,
                                                   const OpenDeviceOptions& options = OpenDeviceOptions{});
 

@@ -5,32 +5,25 @@
 
 #include "discovery/backend_candidates.hpp"
 #include "platform/win32/com_initialization.hpp"
+#include "platform/win32/dshow_monikers.hpp"
 #include "platform/win32/property_bag.hpp"
 
-namespace velmora::uvc_stereo::win_detail {
+namespace velmora::uvc_stereo::detail {
 
 namespace {
 
-using detail::CandidateList;
-using detail::ComPtr;
-
 constexpr ULONG kMonikersPerStep = 1;
-constexpr DWORD kNoEnumerationFlags = 0;
 
-Status hresult_failure(const char* operation, HRESULT hr) {
-    return detail::make_hresult_status(operation, static_cast<std::uint32_t>(hr));
+win_detail::WinOpenCvCameraCandidate describe_device(IPropertyBag* bag, int index) {
+    std::string name = dshow_display_name(read_property_bag_string(bag, L"FriendlyName"),
+                                          read_property_bag_string(bag, L"Description"));
+    return make_backend_candidate(OpenCvBackend::CAP_DSHOW, index, std::move(name),
+                                  read_property_bag_string(bag, L"DevicePath"));
 }
 
-WinOpenCvCameraCandidate describe_device(IPropertyBag* bag, int index) {
-    std::string name = detail::dshow_display_name(detail::read_property_bag_string(bag, L"FriendlyName"),
-                                                  detail::read_property_bag_string(bag, L"Description"));
-    return detail::make_backend_candidate(OpenCvBackend::CAP_DSHOW, index, std::move(name),
-                                          detail::read_property_bag_string(bag, L"DevicePath"));
-}
+}  // namespace
 
-// OpenCV counts only the monikers whose property bag binds, so a device that
-// does not bind takes no index.
-CandidateList read_monikers(IEnumMoniker* enumerator) {
+CandidateList read_dshow_monikers(IEnumMoniker* enumerator) {
     CandidateList candidates;
     int index = 0;
     while (true) {
@@ -45,6 +38,21 @@ CandidateList read_monikers(IEnumMoniker* enumerator) {
         ++index;
     }
     return candidates;
+}
+
+}  // namespace velmora::uvc_stereo::detail
+
+namespace velmora::uvc_stereo::win_detail {
+
+namespace {
+
+using detail::CandidateList;
+using detail::ComPtr;
+
+constexpr DWORD kNoEnumerationFlags = 0;
+
+Status hresult_failure(const char* operation, HRESULT hr) {
+    return detail::make_hresult_status(operation, static_cast<std::uint32_t>(hr));
 }
 
 Result<CandidateList> list_video_inputs() {
@@ -62,7 +70,7 @@ Result<CandidateList> list_video_inputs() {
     if (hr == S_FALSE) return CandidateList{};  // the category is empty
     if (FAILED(hr)) return hresult_failure("CreateClassEnumerator", hr);
     if (!enumerator) return CandidateList{};
-    return read_monikers(enumerator.get());
+    return detail::read_dshow_monikers(enumerator.get());
 }
 
 }  // namespace

@@ -2,8 +2,11 @@
  * SonixCamera library). Tests, tools and application developers use it to set
  * up virtual devices, inject faults and read the call log; the SDK itself
  * never calls it, except on systems without COM, where the SDK's video
- * back-end enumeration reads the lists below instead of Media Foundation and
- * DirectShow.
+ * back-end enumeration looks up the lists below at run time instead of
+ * asking Media Foundation and DirectShow.
+ *
+ * Programs that must also run against the vendor's own library (which has
+ * none of these functions) look them up at run time instead of importing them.
  *
  * Devices are named by the "id" text their scenario gives them. Every
  * function is safe to call from any thread. Functions returning int return 0
@@ -14,7 +17,11 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#if defined(_WIN32)
+#if defined(VCAM_CONTRACT_ONLY)
+/* The contract-only build keeps the control interface inside the library: it
+ * exports the vendor's functions alone. */
+#define VCAM_API
+#elif defined(_WIN32)
 #if defined(SONIX_CAMERA_BUILDING)
 #define VCAM_API __declspec(dllexport)
 #else
@@ -97,6 +104,23 @@ VCAM_API int vcam_call_at(size_t index, vcam_call* out);
 /* Calls of one function since the log was last cleared. */
 VCAM_API size_t vcam_count_calls(const char* function);
 VCAM_API void vcam_clear_call_log(void);
+
+/* ---- Contract violations ---------------------------------------------------
+ * Calls the vendor library's contract does not allow, answered as before but
+ * also recorded here: SonixCam_UnInit without an outstanding SonixCam_Init, a
+ * call other than SonixCam_GetErrorCode before SonixCam_Init, and a device
+ * record that names no device (or none given). Scenario loads keep them; only
+ * vcam_clear_contract_violations() forgets them. */
+typedef struct vcam_violation {
+    char function[40];        /* "SonixCam_UnInit" */
+    char reason[96];          /* "SonixCam_UnInit without an outstanding SonixCam_Init" */
+} vcam_violation;
+
+/* Violations since they were last cleared (exact, even beyond the kept entries). */
+VCAM_API size_t vcam_contract_violation_count(void);
+/* The kept entries (the latest 1000), oldest first. */
+VCAM_API int vcam_contract_violation_at(size_t index, vcam_violation* out);
+VCAM_API void vcam_clear_contract_violations(void);
 
 /* ---- Video back-end lists ------------------------------------------------- */
 #define VCAM_BACKEND_MSMF 0

@@ -53,6 +53,31 @@ inline std::vector<std::uint64_t> call_args(const vcam_call& call) {
     return std::vector<std::uint64_t>(call.args, call.args + call.arg_count);
 }
 
+inline std::vector<vcam_violation> contract_violations() {
+    std::vector<vcam_violation> violations;
+    vcam_violation entry{};
+    for (std::size_t i = 0; vcam_contract_violation_at(i, &entry) == 0; ++i) violations.push_back(entry);
+    return violations;
+}
+
+// One line per kept violation ("SonixCam_UnInit: SonixCam_UnInit without ..."),
+// for a failing test's message.
+inline std::string describe_contract_violations() {
+    std::string text;
+    for (const vcam_violation& violation : contract_violations()) {
+        text += std::string(violation.function) + ": " + violation.reason + "\n";
+    }
+    return text;
+}
+
+// The violations so far, forgotten by the library: for a test that provokes
+// them on purpose and checks them itself.
+inline std::vector<vcam_violation> take_contract_violations() {
+    std::vector<vcam_violation> violations = contract_violations();
+    vcam_clear_contract_violations();
+    return violations;
+}
+
 // Flash bytes as stored; empty when the device or range is unknown.
 inline std::vector<std::uint8_t> flash_bytes(const std::string& device_id, std::uint32_t address, std::uint32_t length) {
     std::vector<std::uint8_t> bytes(length);
