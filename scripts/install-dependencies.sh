@@ -8,6 +8,7 @@ packages=(
     nlohmann-json3-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine64
+    clang libclang-rt-14-dev llvm
 )
 
 missing=()
