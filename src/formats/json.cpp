@@ -1,229 +1,322 @@
 // One-pass JSON validator and minifier: checks the text against the JSON
 // grammar and copies it without whitespace outside strings.
+//
+// The 64-byte block under the cursor is classified into bit masks once, when
+// the cursor reaches it: skipping whitespace or finding where a number ends
+// is then a shift and a count of trailing zeros, which keeps the bytes
+// themselves off the cursor's dependency chain. Numbers and short strings
+// are checked 16 bytes at a time where they start, without branching on
+// their bytes; anything unusual (an exponent, an escape, a long
+// token) goes to byte-by-byte scanners. Containers are tracked on a small
+// stack instead of by recursion.
+//
+// The last bytes of the input are read from a copy padded with zero bytes.
+// A zero byte is wrong at every place the grammar can reach, so the end of
+// the input stops parsing exactly where a NUL byte would; only the top level
+// asks whether the cursor is at the end.
 #include "velmora/uvc_stereo/json.hpp"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <utility>
+#include <cstring>
+
+#include "formats/compiler_hints.hpp"
+#include "formats/json_output.hpp"
+#include "formats/json_scan.hpp"
+#include "formats/json_tokens.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
 
-// Containers may nest this deep. Each level costs two frames of the recursive
-// parser, under 300 bytes even in unoptimised sanitizer builds, so 512 levels
-// need less than 160 KiB: a small share of a 1 MiB Windows thread stack, and
-// far more nesting than a calibration document uses. Without a bound a 64 KiB
-// run of '[' would recurse 65536 times and could overflow the caller's stack.
+namespace scan = detail::json_scan;
+using detail::JsonOutput;
+
+// Containers may nest this deep. The parser keeps one byte per open
+// container, so the bound no longer protects the stack; it stays because
+// callers may rely on documents nested deeper than this being refused.
 constexpr std::size_t kMaxJsonDepth = 512;
 
 constexpr std::size_t kOffsetMessageBufferSize = 96;
-constexpr unsigned kHexDigitsPerEscape = 4;
-constexpr unsigned kBitsPerHexDigit = 4;
-constexpr unsigned char kFirstNonControlByte = 0x20;
-constexpr std::uint32_t kHighSurrogateFirst = 0xD800;
-constexpr std::uint32_t kHighSurrogateLast = 0xDBFF;
-constexpr std::uint32_t kLowSurrogateFirst = 0xDC00;
-constexpr std::uint32_t kLowSurrogateLast = 0xDFFF;
+constexpr std::size_t kBlock = scan::kBlockSize;
+constexpr std::size_t kSpan = scan::kSpanSize;
+// Bytes readable from the start of the block under the cursor: the block and
+// what a token starting in it reads ahead (a 16-byte span after its first
+// byte, and copies of up to two spans).
+constexpr std::size_t kReadable = kBlock + 2 * kSpan;
+// The padded copy of the input's last bytes: fewer than kReadable of them,
+// then zeros for the reads of one more block.
+constexpr std::size_t kTailSize = 2 * kReadable;
 
-bool is_whitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-bool hex_value(char c, std::uint32_t& value) {
-    if (c >= '0' && c <= '9') value = static_cast<std::uint32_t>(c - '0');
-    else if (c >= 'a' && c <= 'f') value = static_cast<std::uint32_t>(c - 'a' + 10);
-    else if (c >= 'A' && c <= 'F') value = static_cast<std::uint32_t>(c - 'A' + 10);
-    else return false;
-    return true;
-}
-
-bool is_simple_escape(char c) {
-    return c == '"' || c == '\\' || c == '/' || c == 'b' || c == 'f' || c == 'n' || c == 'r' || c == 't';
+// True when the `length` bytes (1 to 15) at `number` are exactly an integer
+// or a decimal fraction, the forms calibration values take; `minus` (0 or 1)
+// tells whether the first one is a '-'. Checked without branches, because
+// signs and leading digits are as good as random; anything else goes to the
+// byte-by-byte scanner.
+VELMORA_FORCE_INLINE bool is_plain_number(const char* number, unsigned length, unsigned minus,
+                                          scan::NumberMasks masks) {
+    const std::uint32_t body = ((1u << length) - 1) ^ minus;  // the bytes after the sign
+    const std::uint32_t not_digits = body & ~masks.digits;    // must be one dot, or nothing
+    const std::uint32_t first_digit = 1u << minus;
+    const std::uint32_t last = 1u << (length - 1);
+    const std::uint32_t zero_then_digit = (number[minus] == '0') & (masks.digits >> (minus + 1));
+    return ((not_digits & ~masks.dots) | (not_digits & (not_digits - 1)) |  // one dot at most, no exponent,
+            (not_digits & (first_digit | last)) |                          // with digits on both sides
+            (zero_then_digit & 1)) == 0 &&                                 // a leading zero stands alone
+           (body & masks.digits) != 0;                                     // a digit at least
 }
 
 // The cursor only moves forward; after a failure it marks where parsing
-// stopped, which is the offset reported to the caller. Tokens are appended
-// to the output as whole runs of input bytes.
+// stopped, which is the offset reported to the caller.
 class JsonMinifier {
 public:
-    explicit JsonMinifier(std::string_view text)
-        : begin_(text.data()), cursor_(text.data()), end_(text.data() + text.size()) {
-        output_.reserve(text.size());
+    // `tail` holds kTailSize bytes, `chunk` is JsonOutput's.
+    JsonMinifier(std::string_view text, char* tail, std::string& result, char* chunk)
+        : input_(text.data()), size_(text.size()), tail_(tail), output_(result, chunk) {
+        anchor(0);
     }
 
-    bool parse_value(std::size_t depth);
-    void skip_whitespace() {
-        while (cursor_ != end_ && is_whitespace(*cursor_)) ++cursor_;
-    }
-    bool at_end() const { return cursor_ == end_; }
-    std::size_t offset() const { return static_cast<std::size_t>(cursor_ - begin_); }
-    std::string take_output() { return std::move(output_); }
+    VELMORA_FORCE_INLINE bool parse_value_tree(char* closers);
+    VELMORA_FORCE_INLINE void skip_whitespace();
+    std::size_t offset() const { return offset_ + index_; }
+    void finish() { output_.finish(); }
 
 private:
-    bool parse_array(std::size_t depth);
-    bool parse_object(std::size_t depth);
-    bool parse_string();
-    bool parse_escape();
-    bool parse_hex_code_unit(std::uint32_t& code_unit);
-    bool parse_number();
-    bool parse_digits_after_required_one();
-    bool parse_literal(std::string_view literal);
-    bool copy_byte_if(char expected);
-    bool skip_whitespace_not_at_end() {
-        skip_whitespace();
-        return !at_end();
+    VELMORA_FORCE_INLINE void anchor(std::size_t offset);
+    VELMORA_FORCE_INLINE void advance();
+    VELMORA_FORCE_INLINE void enter_tail();
+    VELMORA_FORCE_INLINE void move_to(std::size_t offset);
+    VELMORA_FORCE_INLINE char byte() const { return data_[index_]; }
+    VELMORA_FORCE_INLINE const char* at_cursor() const { return data_ + index_; }
+    VELMORA_FORCE_INLINE bool parse_string();
+    VELMORA_FORCE_INLINE bool parse_string_by_bytes();
+    VELMORA_FORCE_INLINE bool parse_number();
+    VELMORA_FORCE_INLINE bool parse_number_by_bytes();
+    template <std::size_t N>
+    VELMORA_FORCE_INLINE bool parse_literal(const char (&literal)[N]);
+    VELMORA_FORCE_INLINE void emit_and_step(char c) {
+        output_.put(c);
+        ++index_;
     }
-    void append_from(const char* start) { output_.append(start, static_cast<std::size_t>(cursor_ - start)); }
 
-    const char* begin_;
-    const char* cursor_;
-    const char* end_;
-    std::string output_;
+    const char* input_;
+    std::size_t size_;
+    char* tail_;
+    JsonOutput output_;
+    bool in_tail_ = false;
+    std::size_t offset_ = 0;          // of data_[0] in the input
+    const char* data_ = nullptr;      // the block under the cursor, kReadable bytes readable
+    std::size_t index_ = 0;           // the cursor, from data_
+    scan::BlockMasks masks_{};        // of the block
 };
 
-bool JsonMinifier::copy_byte_if(char expected) {
-    if (at_end() || *cursor_ != expected) return false;
-    output_.push_back(expected);
-    ++cursor_;
-    return true;
+// Copies what is left of the input from offset_ into the zero-padded tail.
+void JsonMinifier::enter_tail() {
+    std::memset(tail_, 0, kTailSize);
+    std::memcpy(tail_, input_ + offset_, size_ - offset_);
+    data_ = tail_;
+    in_tail_ = true;
 }
 
-bool JsonMinifier::parse_value(std::size_t depth) {
-    if (at_end()) return false;
-    switch (*cursor_) {
-        case '"': return parse_string();
-        case '[': return depth < kMaxJsonDepth && parse_array(depth + 1);
-        case '{': return depth < kMaxJsonDepth && parse_object(depth + 1);
-        case 't': return parse_literal("true");
-        case 'f': return parse_literal("false");
-        case 'n': return parse_literal("null");
-        default: break;
+// Places the block at `offset`, with the cursor on it.
+void JsonMinifier::anchor(std::size_t offset) {
+    offset_ = offset;
+    index_ = 0;
+    if (size_ - offset >= kReadable) {
+        data_ = input_ + offset;
+        in_tail_ = false;
+    } else {
+        enter_tail();
     }
-    return (*cursor_ == '-' || is_digit(*cursor_)) && parse_number();
+    masks_ = scan::active::classify_block(data_);
+    output_.make_room();
 }
 
-bool JsonMinifier::parse_literal(std::string_view literal) {
-    const char* start = cursor_;
-    for (const char letter : literal) {
-        if (at_end() || *cursor_ != letter) return false;
-        ++cursor_;
+// Moves on to the next block, once the cursor has left this one. The tail
+// is entered before a block's reads would reach past the input.
+void JsonMinifier::advance() {
+    index_ -= kBlock;
+    offset_ += kBlock;
+    if (in_tail_ || size_ - offset_ >= kReadable) {
+        data_ += kBlock;
+    } else {
+        enter_tail();
     }
-    append_from(start);
-    return true;
+    masks_ = scan::active::classify_block(data_);
+    output_.make_room();
 }
 
-bool JsonMinifier::parse_digits_after_required_one() {
-    if (at_end() || !is_digit(*cursor_)) return false;
-    while (cursor_ != end_ && is_digit(*cursor_)) ++cursor_;
-    return true;
+// Puts the cursor on `offset`, which lies ahead of it, and the block under it.
+void JsonMinifier::move_to(std::size_t offset) {
+    if (offset - offset_ < kBlock) {
+        index_ = offset - offset_;
+    } else {
+        anchor(offset);
+    }
 }
 
-bool JsonMinifier::parse_number() {
-    const char* start = cursor_;
-    if (*cursor_ == '-') ++cursor_;
-    if (at_end()) return false;
-    if (*cursor_ == '0') {
-        ++cursor_;  // a leading zero is never followed by more integer digits
-    } else if (!parse_digits_after_required_one()) {
-        return false;
+// Leaves the cursor on the next byte that is not whitespace, inside the
+// block, so that the token there has the block's lookahead. A lone space,
+// as after a colon, is stepped over without the mask.
+void JsonMinifier::skip_whitespace() {
+    for (;;) {
+        if (VELMORA_UNLIKELY(index_ >= kBlock)) advance();
+        const char c = byte();
+        if (static_cast<unsigned char>(c) > ' ') return;  // no whitespace: the common case
+        if (c == ' ' && static_cast<unsigned char>(data_[index_ + 1]) > ' ') {
+            ++index_;
+            if (VELMORA_UNLIKELY(index_ == kBlock)) advance();
+            return;
+        }
+        const std::uint64_t others = masks_.not_whitespace >> index_;
+        if (others != 0) {
+            index_ += scan::lowest_set_bit(others);
+            return;
+        }
+        index_ = kBlock;  // whitespace to the end of the block
     }
-    if (cursor_ != end_ && *cursor_ == '.') {
-        ++cursor_;
-        if (!parse_digits_after_required_one()) return false;
-    }
-    if (cursor_ != end_ && (*cursor_ == 'e' || *cursor_ == 'E')) {
-        ++cursor_;
-        if (cursor_ != end_ && (*cursor_ == '+' || *cursor_ == '-')) ++cursor_;
-        if (!parse_digits_after_required_one()) return false;
-    }
-    append_from(start);
-    return true;
 }
 
-bool JsonMinifier::parse_hex_code_unit(std::uint32_t& code_unit) {
-    code_unit = 0;
-    for (unsigned i = 0; i < kHexDigitsPerEscape; ++i) {
-        std::uint32_t digit = 0;
-        if (at_end() || !hex_value(*cursor_, digit)) return false;
-        code_unit = (code_unit << kBitsPerHexDigit) | digit;
-        ++cursor_;
-    }
-    return true;
-}
-
-// Called with the cursor just after a backslash. Escapes are validated and
-// left as written; the caller copies the bytes.
-bool JsonMinifier::parse_escape() {
-    if (at_end()) return false;
-    const char letter = *cursor_;
-    if (is_simple_escape(letter)) {
-        ++cursor_;
+template <std::size_t N>
+bool JsonMinifier::parse_literal(const char (&literal)[N]) {
+    constexpr std::size_t length = N - 1;
+    const char* start = at_cursor();
+    if (std::memcmp(start, literal, length) == 0) {
+        output_.put(start, length);
+        index_ += length;
         return true;
     }
-    if (letter != 'u') return false;
-    ++cursor_;
-    std::uint32_t code_unit = 0;
-    if (!parse_hex_code_unit(code_unit)) return false;
-    if (code_unit >= kLowSurrogateFirst && code_unit <= kLowSurrogateLast) return false;
-    if (code_unit < kHighSurrogateFirst || code_unit > kHighSurrogateLast) return true;
-
-    // A high surrogate must be followed at once by an escaped low one.
-    for (const char expected : {'\\', 'u'}) {
-        if (at_end() || *cursor_ != expected) return false;
-        ++cursor_;
-    }
-    std::uint32_t low = 0;
-    if (!parse_hex_code_unit(low)) return false;
-    return low >= kLowSurrogateFirst && low <= kLowSurrogateLast;
-}
-
-bool JsonMinifier::parse_string() {
-    const char* start = cursor_;
-    ++cursor_;  // opening quote
-    while (cursor_ != end_) {
-        const char c = *cursor_;
-        if (c == '"') {
-            ++cursor_;
-            append_from(start);
-            return true;
-        }
-        if (static_cast<unsigned char>(c) < kFirstNonControlByte) return false;
-        ++cursor_;
-        if (c == '\\' && !parse_escape()) return false;
-    }
+    for (const char* letter = literal; byte() == *letter; ++letter) ++index_;
     return false;
 }
 
-bool JsonMinifier::parse_array(std::size_t depth) {
-    output_.push_back('[');
-    ++cursor_;
-    if (!skip_whitespace_not_at_end()) return false;
-    if (copy_byte_if(']')) return true;
-    for (;;) {
-        if (!parse_value(depth)) return false;
-        if (!skip_whitespace_not_at_end()) return false;
-        if (copy_byte_if(']')) return true;
-        if (!copy_byte_if(',')) return false;
-        if (!skip_whitespace_not_at_end()) return false;
+// A number is taken to end at the first byte that may follow one; when the
+// bytes before it are a plain number, that is where the grammar ends it too.
+// A number that runs past the block, or is not plain, is parsed by bytes.
+bool JsonMinifier::parse_number() {
+    const char* start = at_cursor();
+    const scan::NumberMasks masks = scan::active::classify_number(start);
+    const unsigned minus = *start == '-';
+    const std::uint64_t ends = masks_.value_ends >> index_;
+    const unsigned length = ends != 0 ? scan::lowest_set_bit(ends) : kSpan;
+    if (VELMORA_UNLIKELY(length >= kSpan || !is_plain_number(start, length, minus, masks))) {
+        return parse_number_by_bytes();
     }
+    output_.put(start, length);
+    index_ += length;
+    return true;
 }
 
-bool JsonMinifier::parse_object(std::size_t depth) {
-    output_.push_back('{');
-    ++cursor_;
-    if (!skip_whitespace_not_at_end()) return false;
-    if (copy_byte_if('}')) return true;
+bool JsonMinifier::parse_number_by_bytes() {
+    const char* start = input_ + offset();
+    const char* end = input_ + size_;
+    bool ok = false;
+    const char* stop = detail::scan_number(start, end, ok);
+    if (ok) output_.put_run(start, static_cast<std::size_t>(stop - start), end);
+    move_to(static_cast<std::size_t>(stop - input_));
+    return ok;
+}
+
+// A string whose closing quote is the first quote, backslash or control byte
+// of the 16 bytes after the opening one is copied at once.
+bool JsonMinifier::parse_string() {
+    const char* start = at_cursor();
+    const scan::StringMasks masks = scan::active::classify_string(start + 1);
+    const std::uint32_t first_stop = masks.stops & (0u - masks.stops);
+    if (VELMORA_UNLIKELY((first_stop & masks.quotes) == 0)) return parse_string_by_bytes();
+    const unsigned length = scan::lowest_set_bit(first_stop) + 2;
+    output_.put(start, length);
+    index_ += length;
+    return true;
+}
+
+// Scanned on the input itself, from one quote, backslash or control byte to
+// the next; the whole string is copied once its closing quote is found.
+bool JsonMinifier::parse_string_by_bytes() {
+    const char* start = input_ + offset();
+    const char* end = input_ + size_;
+    const char* cursor = start + 1;  // after the opening quote
+    bool ok = true;
     for (;;) {
-        if (*cursor_ != '"' || !parse_string()) return false;
-        skip_whitespace();
-        if (!copy_byte_if(':')) return false;
-        skip_whitespace();
-        if (!parse_value(depth)) return false;
-        if (!skip_whitespace_not_at_end()) return false;
-        if (copy_byte_if('}')) return true;
-        if (!copy_byte_if(',')) return false;
-        if (!skip_whitespace_not_at_end()) return false;
+        cursor = scan::active::find_string_stop(cursor, end);
+        if (cursor == end || *cursor != '\\') break;
+        cursor = detail::scan_escape(cursor + 1, end, ok);
+        if (!ok) break;
     }
+    // Stopped by the closing quote, or by a bad escape, a control byte or the end.
+    ok = ok && cursor != end && *cursor == '"';
+    if (ok) {
+        ++cursor;
+        output_.put_run(start, static_cast<std::size_t>(cursor - start), end);
+    }
+    move_to(static_cast<std::size_t>(cursor - input_));
+    return ok;
+}
+
+// Parses one value, with whitespace already skipped. The byte that closes the
+// innermost open container is kept in `closer`, those of the containers
+// around it in `closers` (kMaxJsonDepth bytes); ']' and '}' are two above
+// '[' and '{'.
+bool JsonMinifier::parse_value_tree(char* closers) {
+    std::size_t depth = 0;
+    char closer = 0;
+value:
+    switch (byte()) {
+        case '-': case '0': case '1': case '2': case '3': case '4':
+        case '5': case '6': case '7': case '8': case '9':
+            if (!parse_number()) return false;
+            break;
+        case '"':
+            if (!parse_string()) return false;
+            break;
+        case '[':
+        case '{': {
+            if (depth == kMaxJsonDepth) return false;
+            const char opener = byte();
+            closers[depth++] = closer;
+            closer = static_cast<char>(opener + 2);
+            emit_and_step(opener);
+            skip_whitespace();
+            if (byte() == closer) {
+                emit_and_step(closer);
+                closer = closers[--depth];
+                break;
+            }
+            if (opener == '{') goto key;
+            goto value;
+        }
+        case 't':
+            if (!parse_literal("true")) return false;
+            break;
+        case 'f':
+            if (!parse_literal("false")) return false;
+            break;
+        case 'n':
+            if (!parse_literal("null")) return false;
+            break;
+        default:
+            return false;
+    }
+after_value:
+    if (depth == 0) return true;
+    skip_whitespace();
+    if (byte() == ',') {
+        emit_and_step(',');
+        skip_whitespace();
+        if (closer == '}') goto key;
+        goto value;
+    }
+    if (byte() != closer) return false;
+    emit_and_step(closer);
+    closer = closers[--depth];
+    goto after_value;
+key:
+    if (byte() != '"' || !parse_string()) return false;
+    skip_whitespace();
+    if (byte() != ':') return false;
+    emit_and_step(':');
+    skip_whitespace();
+    goto value;
 }
 
 Status json_failure(const char* what, std::size_t offset) {
@@ -237,12 +330,20 @@ Status json_failure(const char* what, std::size_t offset) {
 Result<std::string> minify_and_validate_json(std::string_view text) {
     if (text.empty()) return Status(ErrorCode::InvalidJson, "json text is empty");
 
-    JsonMinifier minifier(text);
+    std::string minified;
+    minified.reserve(text.size());  // the only allocation: the text never grows
+    char chunk[JsonOutput::kChunkSize + JsonOutput::kChunkSlack];
+    char tail[kTailSize];
+    char closers[kMaxJsonDepth];
+    JsonMinifier minifier(text, tail, minified, chunk);
     minifier.skip_whitespace();
-    if (!minifier.parse_value(0)) return json_failure("invalid JSON value", minifier.offset());
+    if (!minifier.parse_value_tree(closers)) return json_failure("invalid JSON value", minifier.offset());
     minifier.skip_whitespace();
-    if (!minifier.at_end()) return json_failure("unexpected trailing characters", minifier.offset());
-    return minifier.take_output();
+    if (minifier.offset() != text.size()) {
+        return json_failure("unexpected trailing characters", minifier.offset());
+    }
+    minifier.finish();
+    return minified;
 }
 
 }  // namespace velmora::uvc_stereo
