@@ -1,6 +1,6 @@
-// Byte classification for the JSON minifier: bit masks of whitespace and of
-// the bytes that end a number for a 64-byte block, of digits and dots or of
-// the end of a short string for a 16-byte span, and a search for the end of a long string run. Two
+// Byte classification for the JSON minifier: a bit mask of whitespace for a
+// 64-byte block, masks of the bytes of a number or of the end of a short
+// string for a 16-byte span, and a search for the end of a long string run. Two
 // paths are selected at compile time: SSE2, which every x86-64 CPU has (so no
 // run-time dispatch), and a portable word-at-a-time path for other
 // architectures, also forced by defining VELMORA_JSON_PORTABLE_SCAN. Both are
@@ -27,20 +27,12 @@ namespace velmora::uvc_stereo::detail::json_scan {
 constexpr std::size_t kBlockSize = 64;
 constexpr std::size_t kSpanSize = 16;
 
-// Bit i describes byte i of a 64-byte block.
-struct BlockMasks {
-    std::uint64_t not_whitespace;  // anything but space, tab, line feed, carriage return
-    std::uint64_t value_ends;      // whitespace, ',', ']' or '}': the bytes that may follow a number
-};
 
 // Bit i describes byte i of a 16-byte span.
 struct NumberMasks {
-    std::uint32_t digits;  // 0-9
-    std::uint32_t dots;    // '.'
-};
-struct StringMasks {
-    std::uint32_t stops;   // '"', '\\' or a byte below 0x20
-    std::uint32_t quotes;  // '"'
+    std::uint32_t digits;        // 0-9
+    std::uint32_t dots;          // '.'
+    std::uint32_t number_bytes;  // 0-9 . e E: the bytes of a number after its sign
 };
 
 // The index of the lowest set bit; `bits` must not be zero.
@@ -94,36 +86,34 @@ inline std::uint64_t string_stop_bytes(std::uint64_t word) {
     return bytes_equal(word, '"') | bytes_equal(word, '\\') | bytes_below_0x20(word);
 }
 
-inline BlockMasks classify_block(const char* block) {
-    std::uint64_t whitespace = 0, closers = 0;
+// Bit i set where byte i of the 64-byte block is not whitespace.
+inline std::uint64_t not_whitespace(const char* block) {
+    std::uint64_t whitespace = 0;
     for (unsigned i = 0; i < kBlockSize / 8; ++i) {
-        const std::uint64_t word = load_word(block + 8 * i);
-        whitespace |= static_cast<std::uint64_t>(gather_high_bits(whitespace_bytes(word))) << (8 * i);
-        closers |= static_cast<std::uint64_t>(gather_high_bits(bytes_equal(word, ',') | bytes_equal(word, ']') |
-                                                               bytes_equal(word, '}')))
-                   << (8 * i);
+        whitespace |= static_cast<std::uint64_t>(gather_high_bits(whitespace_bytes(load_word(block + 8 * i))))
+                      << (8 * i);
     }
-    return BlockMasks{~whitespace, whitespace | closers};
+    return ~whitespace;
 }
 
 inline NumberMasks classify_number(const char* span) {
-    NumberMasks masks{0, 0};
+    NumberMasks masks{0, 0, 0};
     for (unsigned i = 0; i < kSpanSize / 8; ++i) {
         const std::uint64_t word = load_word(span + 8 * i);
         masks.digits |= gather_high_bits(digit_bytes(word)) << (8 * i);
         masks.dots |= gather_high_bits(bytes_equal(word, '.')) << (8 * i);
+        masks.number_bytes |= gather_high_bits(digit_bytes(word) | bytes_equal(word, '.') |
+                                               bytes_equal(word | (kOnes * 0x20), 'e'))
+                              << (8 * i);
     }
     return masks;
 }
 
-inline StringMasks classify_string(const char* span) {
-    StringMasks masks{0, 0};
-    for (unsigned i = 0; i < kSpanSize / 8; ++i) {
-        const std::uint64_t word = load_word(span + 8 * i);
-        masks.stops |= gather_high_bits(string_stop_bytes(word)) << (8 * i);
-        masks.quotes |= gather_high_bits(bytes_equal(word, '"')) << (8 * i);
-    }
-    return masks;
+// Bit i set where byte i of the span is '"', '\\' or below 0x20.
+inline std::uint32_t string_stops(const char* span) {
+    std::uint32_t stops = 0;
+    for (unsigned i = 0; i < kSpanSize / 8; ++i) stops |= gather_high_bits(string_stop_bytes(load_word(span + 8 * i))) << (8 * i);
+    return stops;
 }
 
 inline void copy16(char* to, const char* from) { std::memcpy(to, from, kSpanSize); }
@@ -164,31 +154,23 @@ VELMORA_FORCE_INLINE __m128i string_stop_bytes(__m128i v) {
     return _mm_or_si128(control, _mm_or_si128(_mm_cmpeq_epi8(v, splat('"')), _mm_cmpeq_epi8(v, splat('\\'))));
 }
 
-// ']' and '}' are the only bytes that read as '}' with bit 5 set.
-VELMORA_FORCE_INLINE __m128i closer_bytes(__m128i v) {
-    return _mm_or_si128(_mm_cmpeq_epi8(v, splat(',')), _mm_cmpeq_epi8(_mm_or_si128(v, splat(0x20)), splat('}')));
-}
-
-VELMORA_FORCE_INLINE BlockMasks classify_block(const char* block) {
-    std::uint64_t whitespace = 0, ends = 0;
-    for (unsigned lane = 0; lane < kBlockSize / kSpanSize; ++lane) {
-        const __m128i v = load(block + kSpanSize * lane);
-        const __m128i space = whitespace_bytes(v);
-        whitespace |= static_cast<std::uint64_t>(bits(space)) << (kSpanSize * lane);
-        ends |= static_cast<std::uint64_t>(bits(_mm_or_si128(space, closer_bytes(v)))) << (kSpanSize * lane);
-    }
-    return BlockMasks{~whitespace, ends};
+VELMORA_FORCE_INLINE std::uint64_t not_whitespace(const char* block) {
+    const std::uint64_t a = bits(whitespace_bytes(load(block)));
+    const std::uint64_t b = bits(whitespace_bytes(load(block + 16)));
+    const std::uint64_t c = bits(whitespace_bytes(load(block + 32)));
+    const std::uint64_t d = bits(whitespace_bytes(load(block + 48)));
+    return ~(a | (b << 16) | (c << 32) | (d << 48));
 }
 
 VELMORA_FORCE_INLINE NumberMasks classify_number(const char* span) {
     const __m128i v = load(span);
-    return NumberMasks{bits(digit_bytes(v)), bits(_mm_cmpeq_epi8(v, splat('.')))};
+    const __m128i digits = digit_bytes(v);
+    const __m128i dots = _mm_cmpeq_epi8(v, splat('.'));
+    const __m128i exponents = _mm_cmpeq_epi8(_mm_or_si128(v, splat(0x20)), splat('e'));
+    return NumberMasks{bits(digits), bits(dots), bits(_mm_or_si128(_mm_or_si128(digits, dots), exponents))};
 }
 
-VELMORA_FORCE_INLINE StringMasks classify_string(const char* span) {
-    const __m128i v = load(span);
-    return StringMasks{bits(string_stop_bytes(v)), bits(_mm_cmpeq_epi8(v, splat('"')))};
-}
+VELMORA_FORCE_INLINE std::uint32_t string_stops(const char* span) { return bits(string_stop_bytes(load(span))); }
 
 // An explicit vector move: a loop of 16-byte memcpy calls may be turned
 // into "rep movs", which is slow for the short runs copied here.

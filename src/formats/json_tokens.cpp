@@ -1,8 +1,10 @@
-// Byte-by-byte scanners for JSON numbers and escapes.
+// Byte-by-byte scanners for JSON numbers, strings and escapes.
 #include "formats/json_tokens.hpp"
 
 #include <cstdint>
 #include <initializer_list>
+
+#include "formats/json_scan.hpp"
 
 namespace velmora::uvc_stereo::detail {
 namespace {
@@ -70,6 +72,19 @@ const char* scan_number(const char* p, const char* end, bool& ok) {
     }
     ok = true;
     return p;
+}
+
+const char* scan_string(const char* p, const char* end, bool& ok) {
+    ok = true;
+    ++p;  // the opening quote
+    for (;;) {
+        p = json_scan::active::find_string_stop(p, end);
+        if (p == end || *p != '\\') break;
+        p = scan_escape(p + 1, end, ok);
+        if (!ok) return p;
+    }
+    ok = p != end && *p == '"';
+    return ok ? p + 1 : p;
 }
 
 const char* scan_escape(const char* p, const char* end, bool& ok) {
