@@ -90,11 +90,11 @@ VELMORA_FORCE_INLINE bool is_plain_number(const char* number, unsigned length, u
     const std::uint32_t first_digit = 1u << minus;
     const std::uint32_t last = (all >> 1) + 1;
     const std::uint32_t zero_then_digit = (number[minus] == '0') & (masks.digits >> (minus + 1));
-    return ((not_digits & ~masks.dots) |             // no exponent,
-            (not_digits & (not_digits - 1)) |         // one dot at most,
-            (not_digits & (first_digit | last)) |     // with digits on both sides,
-            (first_digit & ~masks.digits) |           // a digit after the sign, even with no dot,
-            (zero_then_digit & 1)) == 0;              // and a leading zero alone
+    return ((not_digits & ~masks.dots) |        // no exponent,
+            (not_digits & (not_digits - 1)) |    // one dot at most, not last,
+            (not_digits & last) |                // with a digit first after the sign
+            (first_digit & ~masks.digits) |      // (which also rules out a lone sign),
+            (zero_then_digit & 1)) == 0;         // and a leading zero alone
 }
 
 // The cursor only moves forward; after a failure it marks where parsing

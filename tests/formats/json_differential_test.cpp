@@ -21,6 +21,9 @@ namespace {
 // Beyond the widest block the scanners read at once, so that every position
 // inside a block and the scalar tail after the last whole block are reached.
 constexpr std::size_t kBlockSpan = 72;
+// Longer than the padded copy of an input's last bytes, so that a run placed
+// after this much leading text is read from the input itself.
+constexpr std::size_t kPastTheTail = 200;
 
 // Prints non-printable bytes as \xNN so a failing input can be read back.
 std::string printable(std::string_view bytes) {
@@ -139,6 +142,8 @@ TEST(MinifyJsonDifferentialTest, TrickyInputsMatchTheReference) {
 // Each byte that ends a vector run (quote, backslash, control bytes, the
 // first non-whitespace byte, the first non-digit) is put at every position
 // of a run, with the input ending at every distance after it.
+// The input's own bytes and the padded copy of its end take different paths:
+// every run is tried near the start of a long document, and at its end.
 TEST(MinifyJsonDifferentialTest, RunEndsAtEveryBlockPositionMatchTheReference) {
     const std::string specials[] = {"\"", "\\", "\\n", "\\u0041", std::string(1, '\0'), "\x1F", "\x20", "\x7F",
                                     "\x80", "\xFF", "\t", "\n", "\r", "x", "0", ".", "e", ",", "]"};
@@ -160,14 +165,19 @@ TEST(MinifyJsonDifferentialTest, RunEndsAtEveryBlockPositionMatchTheReference) {
         SCOPED_TRACE(run.name);
         for (const std::string& special : specials) {
             for (std::size_t before = 0; before <= kBlockSpan; ++before) {
-                const std::string whole = run.prefix + repeat(run.filler, before) + special +
+                const std::string value = run.prefix + repeat(run.filler, before) + special +
                                           repeat(run.filler, kBlockSpan - before) + run.suffix;
-                if (!matches_reference(whole)) return;
+                if (!matches_reference(value)) return;
                 // The end of the input at every distance after the special byte.
                 const std::size_t special_end = run.prefix.size() + before + special.size();
                 for (std::size_t cut = special_end - special.size(); cut <= special_end + 20; ++cut) {
-                    if (!matches_reference(std::string_view(whole).substr(0, cut))) return;
+                    if (!matches_reference(std::string_view(value).substr(0, cut))) return;
                 }
+                // The same value early in a long document: one leading member
+                // shifts it through the block positions too.
+                const std::string long_document = "[\"" + repeat('x', before) + "\"," + value + "," +
+                                                  repeat(' ', kPastTheTail) + "0]";
+                if (!matches_reference(long_document)) return;
             }
         }
     }
@@ -204,6 +214,29 @@ std::string mutate(const std::string& seed, std::mt19937& random) {
         }
     }
     return out;
+}
+
+// Documents long enough that most of them is read from the input itself,
+// with tokens of every kind straddling block boundaries as the leading
+// padding shifts them.
+TEST(MinifyJsonDifferentialTest, LongDocumentsMatchTheReference) {
+    const std::string member = "{\"key\": [ -0.725937, 0.085000, 1280, -1.2e-4, 3.5E+5, true, false, null ],\r\n"
+                               "\t\"text\": \"a \\\"quoted\\\" \\u00b5m \\ud83d\\ude00 string with spaces\",\n"
+                               "  \"empty\": {}, \"nested\": [[[]], {\"a\": [0]}], \"long\": \"" +
+                               repeat('s', 90) + "\"}";
+    std::mt19937 random(99);
+    for (std::size_t padding = 0; padding < 2 * 64; ++padding) {
+        std::string document = repeat(' ', padding) + "[";
+        for (int i = 0; i < 6; ++i) document += (i ? ",\n    " : "") + member;
+        document += "]\n";
+        if (!matches_reference(document)) return;
+        // A few single-byte breakages at random places.
+        for (int i = 0; i < 8; ++i) {
+            std::string broken = document;
+            broken[random() % broken.size()] = "\"\\]},: 0e.\x01"[random() % 12];
+            if (!matches_reference(broken)) return;
+        }
+    }
 }
 
 TEST(MinifyJsonDifferentialTest, SeedCorpusAndItsMutationsMatchTheReference) {
