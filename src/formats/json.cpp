@@ -1,13 +1,14 @@
 // One-pass JSON validator and minifier: checks the text against the JSON
 // grammar and copies it without whitespace outside strings.
 //
-// The 64-byte block under the cursor is classified into bit masks once, when
-// the cursor reaches it (json_input.hpp): skipping whitespace or finding
-// where a number ends is then a shift and a count of trailing zeros. Plain
-// numbers and short strings are checked 16 bytes at a time without branching
-// on their bytes; anything unusual (an exponent, an escape, a token running
-// past the block) goes to byte-by-byte scanners (json_tokens.hpp).
-// Containers are tracked on a small stack instead of by recursion.
+// Each 64-byte block is classified into a whitespace bit mask once, when the
+// cursor first needs it (json_input.hpp): skipping a run of whitespace is
+// then a shift and a count of trailing zeros, with no branch on the bytes
+// skipped. Plain numbers and short strings are checked 16 bytes at a time
+// where they start, without branching on their bytes; anything unusual (an
+// exponent, an escape, a string longer than 16 bytes) goes to byte-by-byte
+// scanners (json_tokens.hpp). Containers are tracked on a small stack
+// instead of by recursion.
 //
 // The parsing loop keeps its whole state in a Cursor that never leaves this
 // file's inlined functions, so the compiler can hold it in registers; block

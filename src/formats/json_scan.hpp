@@ -1,8 +1,8 @@
 // Byte classification for the JSON minifier: a bit mask of whitespace for a
 // 64-byte block, masks of the bytes of a number or of the end of a short
-// string for a 16-byte span, and a search for the end of a long string run. Two
-// paths are selected at compile time: SSE2, which every x86-64 CPU has (so no
-// run-time dispatch), and a portable word-at-a-time path for other
+// string for a 16-byte span, and a search for the end of a longer string.
+// Two paths are selected at compile time: SSE2, which every x86-64 CPU has
+// (so no run-time dispatch), and a portable word-at-a-time path for other
 // architectures, also forced by defining VELMORA_JSON_PORTABLE_SCAN. Both are
 // compiled on x86-64 so that tests can hold them against each other.
 #pragma once
@@ -26,7 +26,6 @@ namespace velmora::uvc_stereo::detail::json_scan {
 
 constexpr std::size_t kBlockSize = 64;
 constexpr std::size_t kSpanSize = 16;
-
 
 // Bit i describes byte i of a 16-byte span.
 struct NumberMasks {
@@ -112,7 +111,9 @@ inline NumberMasks classify_number(const char* span) {
 // Bit i set where byte i of the span is '"', '\\' or below 0x20.
 inline std::uint32_t string_stops(const char* span) {
     std::uint32_t stops = 0;
-    for (unsigned i = 0; i < kSpanSize / 8; ++i) stops |= gather_high_bits(string_stop_bytes(load_word(span + 8 * i))) << (8 * i);
+    for (unsigned i = 0; i < kSpanSize / 8; ++i) {
+        stops |= gather_high_bits(string_stop_bytes(load_word(span + 8 * i))) << (8 * i);
+    }
     return stops;
 }
 
