@@ -1,7 +1,7 @@
 // The JSON minifier's view of its input: 64-byte blocks, each classified
-// once into bit masks when the parser reaches it. Near the end of the input a
-// block is read from a copy padded with zero bytes, so every block can be
-// read a fixed distance ahead without a bounds check.
+// once into a whitespace mask when the parser first needs it. Near the end of
+// the input a block is read from a copy padded with zero bytes, so every
+// block can be read a fixed distance ahead without a bounds check.
 #pragma once
 
 #include <cstddef>
