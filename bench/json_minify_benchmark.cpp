@@ -1,82 +1,152 @@
-// Throughput of the JSON minifier over a realistic 64 KiB calibration
-// document: nested objects, arrays of numbers and escaped strings, pretty
-// printed the way a calibration tool writes it.
+// Throughput of the JSON minifier side by side with other validating parsers,
+// on the same documents in one run: the SDK's minifier, the straightforward
+// reference it is checked against, RapidJSON's Reader feeding its Writer, and
+// simdjson's DOM parse (validates and builds a tree, writes no text) and its
+// minify (writes text, does not validate). The other libraries are measured
+// only when the build found them.
 #include <benchmark/benchmark.h>
 
-#include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "json_documents.hpp"
+#include "reference_json_minifier.hpp"
 #include "velmora/uvc_stereo/json.hpp"
+
+#ifdef VELMORA_BENCH_HAVE_RAPIDJSON
+#include <rapidjson/reader.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+#endif
+#ifdef VELMORA_BENCH_HAVE_SIMDJSON
+#include <simdjson.h>
+#endif
 
 namespace {
 
-constexpr std::size_t kDocumentSize = 64 * 1024;
-constexpr int kMatrixSide = 3;
-constexpr int kDistortionTerms = 8;
+using velmora::bench::NamedDocument;
 
-void append_number_array(std::string& out, int count, int seed, const char* indent) {
-    out += "[\n";
-    for (int i = 0; i < count; ++i) {
-        out += indent;
-        out += "  " + std::to_string(-1.0 + 0.000137 * ((seed * 7919 + i * 104729) % 20000));
-        out += (i + 1 < count) ? ",\n" : "\n";
-    }
-    out += indent;
-    out += "]";
+void count_bytes(benchmark::State& state, const std::string& document) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(document.size()));
 }
 
-void append_camera(std::string& out, int index) {
-    out += "    {\n";
-    out += "      \"name\": \"sensor \\\"" + std::to_string(index) + "\\\" \\u00b5m\\tpitch\",\n";
-    out += "      \"path\": \"C:\\\\calib\\\\run_" + std::to_string(index) + "\\\\out.json\",\n";
-    out += "      \"resolution\": { \"width\": 1280, \"height\": 720 },\n";
-    out += "      \"intrinsics\": {\n        \"matrix\": ";
-    append_number_array(out, kMatrixSide * kMatrixSide, index, "        ");
-    out += ",\n        \"distortion\": ";
-    append_number_array(out, kDistortionTerms, index + 1, "        ");
-    out += "\n      },\n      \"extrinsics\": { \"rotation\": ";
-    append_number_array(out, kMatrixSide * kMatrixSide, index + 2, "        ");
-    out += ", \"translation\": [ 0.0601, -1.2e-4, 3.5E-5 ] },\n";
-    out += "      \"valid\": true, \"note\": null\n    }";
-}
-
-// Cameras are added until the next one would pass 64 KiB; the rest is padded
-// with indentation, which the minifier must also skip.
-std::string calibration_document() {
-    std::string doc = "{\n  \"format\": 3,\n  \"device\": { \"serial\": \"SN-0042\\/A\", \"fw\": \"1.2.3\" },\n";
-    doc += "  \"cameras\": [\n";
-    std::string camera;
-    for (int index = 0;; ++index) {
-        camera.clear();
-        append_camera(camera, index);
-        const std::string closing = "\n  ]\n}\n";
-        if (doc.size() + camera.size() + 2 + closing.size() > kDocumentSize) {
-            doc += closing;
-            break;
-        }
-        if (index > 0) doc += ",\n";
-        doc += camera;
-    }
-    doc.insert(doc.size() - 1, kDocumentSize - doc.size(), ' ');
-    return doc;
-}
-
-void BM_MinifyCalibrationDocument(benchmark::State& state) {
-    const std::string document = calibration_document();
+void sdk_minify(benchmark::State& state, const std::string& document) {
     if (!velmora::uvc_stereo::minify_and_validate_json(document).ok()) {
-        state.SkipWithError("benchmark document is not valid JSON");
+        state.SkipWithError("document is not valid JSON");
         return;
     }
     for (auto _ : state) {
         auto result = velmora::uvc_stereo::minify_and_validate_json(document);
         benchmark::DoNotOptimize(result);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                            static_cast<std::int64_t>(document.size()));
-    state.counters["document_bytes"] = static_cast<double>(document.size());
+    count_bytes(state, document);
 }
 
-BENCHMARK(BM_MinifyCalibrationDocument);
+void reference_minify(benchmark::State& state, const std::string& document) {
+    for (auto _ : state) {
+        auto result = velmora::uvc_stereo::reference::minify_and_validate_json(document);
+        benchmark::DoNotOptimize(result);
+    }
+    count_bytes(state, document);
+}
+
+#ifdef VELMORA_BENCH_HAVE_RAPIDJSON
+void rapidjson_reader_writer(benchmark::State& state, const std::string& document) {
+    rapidjson::StringBuffer buffer;
+    for (auto _ : state) {
+        buffer.Clear();
+        rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+        rapidjson::Reader reader;
+        rapidjson::StringStream input(document.c_str());
+        if (reader.Parse(input, writer).IsError()) {
+            state.SkipWithError("RapidJSON rejected the document");
+            break;
+        }
+        benchmark::DoNotOptimize(buffer.GetString());
+    }
+    count_bytes(state, document);
+}
+#endif
+
+#ifdef VELMORA_BENCH_HAVE_SIMDJSON
+// The parser is reused and the input padded once, simdjson's fastest use.
+// simdjson picks its kernel for this CPU at run time (AVX-512 where present).
+void simdjson_dom_parse(benchmark::State& state, const std::string& document) {
+    const simdjson::padded_string padded(document);
+    simdjson::dom::parser parser;
+    for (auto _ : state) {
+        simdjson::dom::element root;
+        if (parser.parse(padded).get(root) != simdjson::SUCCESS) {
+            state.SkipWithError("simdjson rejected the document");
+            break;
+        }
+        benchmark::DoNotOptimize(root);
+    }
+    count_bytes(state, document);
+}
+
+// The same parse with simdjson held to its SSE4.2 kernel ("westmere"), the
+// instruction set closest to the SSE2 the SDK's minifier uses: context for
+// the comparison, not the reference the goal is measured against.
+void simdjson_dom_parse_sse42(benchmark::State& state, const std::string& document) {
+    const simdjson::implementation* chosen = simdjson::get_available_implementations()["westmere"];
+    if (chosen == nullptr || !chosen->supported_by_runtime_system()) {
+        state.SkipWithError("simdjson has no SSE4.2 kernel here");
+        return;
+    }
+    const simdjson::implementation* previous = simdjson::get_active_implementation();
+    simdjson::get_active_implementation() = chosen;
+    simdjson_dom_parse(state, document);
+    simdjson::get_active_implementation() = previous;
+}
+
+void simdjson_minify(benchmark::State& state, const std::string& document) {
+    const simdjson::padded_string padded(document);
+    std::unique_ptr<char[]> output(new char[document.size() + simdjson::SIMDJSON_PADDING]);
+    for (auto _ : state) {
+        std::size_t length = 0;
+        if (simdjson::minify(padded.data(), padded.size(), output.get(), length) != simdjson::SUCCESS) {
+            state.SkipWithError("simdjson could not minify the document");
+            break;
+        }
+        benchmark::DoNotOptimize(output.get());
+        benchmark::DoNotOptimize(length);
+    }
+    count_bytes(state, document);
+}
+#endif
+
+struct Contender {
+    const char* name;
+    void (*run)(benchmark::State&, const std::string&);
+};
+
+// Registered before main() runs; names read "<document>/<contender>".
+const bool kRegistered = [] {
+    static const std::vector<NamedDocument> documents = velmora::bench::benchmark_documents();
+    static const Contender contenders[] = {
+        {"sdk_minify", sdk_minify},
+        {"reference_minify", reference_minify},
+#ifdef VELMORA_BENCH_HAVE_RAPIDJSON
+        {"rapidjson_reader_writer", rapidjson_reader_writer},
+#endif
+#ifdef VELMORA_BENCH_HAVE_SIMDJSON
+        {"simdjson_dom_parse", simdjson_dom_parse},
+        {"simdjson_dom_parse_sse42", simdjson_dom_parse_sse42},
+        {"simdjson_minify", simdjson_minify},
+#endif
+    };
+    for (const NamedDocument& document : documents) {
+        for (const Contender& contender : contenders) {
+            benchmark::RegisterBenchmark((document.name + "/" + contender.name).c_str(), contender.run,
+                                         std::cref(document.text));
+        }
+    }
+    return true;
+}();
 
 }  // namespace

@@ -6,12 +6,14 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     libgtest-dev googletest libbenchmark-dev
+    rapidjson-dev libsimdjson-dev
     nlohmann-json3-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine64
     python3-venv python3-pip python3-setuptools python3-wheel
     python3-pytest python3-numpy python3-opencv
     chromium python3-pil
+    clang libclang-rt-14-dev llvm
 )
 
 missing=()

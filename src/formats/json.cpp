@@ -1,229 +1,338 @@
 // One-pass JSON validator and minifier: checks the text against the JSON
 // grammar and copies it without whitespace outside strings.
+//
+// Each 64-byte block is classified into a whitespace bit mask once, when the
+// cursor first needs it (json_input.hpp): skipping a run of whitespace is
+// then a shift and a count of trailing zeros, with no branch on the bytes
+// skipped. Plain numbers and short strings are checked 16 bytes at a time
+// where they start, without branching on their bytes; anything unusual (an
+// exponent, an escape, a string longer than 16 bytes) goes to byte-by-byte
+// scanners (json_tokens.hpp). Containers are tracked on a small stack
+// instead of by recursion.
+//
+// The parsing loop keeps its whole state in a Cursor that never leaves this
+// file's inlined functions, so the compiler can hold it in registers; block
+// changes and output flushes happen out of line.
+//
+// Near the end of the input, blocks come from a copy padded with zero bytes.
+// A zero byte is wrong at every place the grammar can reach, so the end of
+// the input stops parsing exactly where a NUL byte would; only the top level
+// asks whether the cursor is at the end.
 #include "velmora/uvc_stereo/json.hpp"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <utility>
+#include <cstring>
+
+#include "formats/compiler_hints.hpp"
+#include "formats/json_input.hpp"
+#include "formats/json_output.hpp"
+#include "formats/json_scan.hpp"
+#include "formats/json_tokens.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
 
-// Containers may nest this deep. Each level costs two frames of the recursive
-// parser, under 300 bytes even in unoptimised sanitizer builds, so 512 levels
-// need less than 160 KiB: a small share of a 1 MiB Windows thread stack, and
-// far more nesting than a calibration document uses. Without a bound a 64 KiB
-// run of '[' would recurse 65536 times and could overflow the caller's stack.
+namespace scan = detail::json_scan;
+using detail::JsonBlock;
+using detail::JsonInput;
+using detail::JsonOutput;
+
+// Containers may nest this deep. The parser keeps one byte per open
+// container, so the bound no longer protects the stack; it stays because
+// callers may rely on documents nested deeper than this being refused.
 constexpr std::size_t kMaxJsonDepth = 512;
 
 constexpr std::size_t kOffsetMessageBufferSize = 96;
-constexpr unsigned kHexDigitsPerEscape = 4;
-constexpr unsigned kBitsPerHexDigit = 4;
-constexpr unsigned char kFirstNonControlByte = 0x20;
-constexpr std::uint32_t kHighSurrogateFirst = 0xD800;
-constexpr std::uint32_t kHighSurrogateLast = 0xDBFF;
-constexpr std::uint32_t kLowSurrogateFirst = 0xDC00;
-constexpr std::uint32_t kLowSurrogateLast = 0xDFFF;
+constexpr std::size_t kBlock = JsonInput::kBlockSize;
+constexpr std::size_t kSpan = scan::kSpanSize;
 
-bool is_whitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+// The parsing loop's state. The cursor is moved to the next block only where
+// the block's mask is needed (skipping a run of whitespace) and at the start
+// of each value and key; in between it runs at most a token and two
+// structural bytes past the block, which JsonInput::kReadable allows for.
+struct Cursor {
+    JsonBlock block;
+    std::size_t index;  // from block.data
+    char* out;          // where the next output byte goes
+};
 
-bool hex_value(char c, std::uint32_t& value) {
-    if (c >= '0' && c <= '9') value = static_cast<std::uint32_t>(c - '0');
-    else if (c >= 'a' && c <= 'f') value = static_cast<std::uint32_t>(c - 'a' + 10);
-    else if (c >= 'A' && c <= 'F') value = static_cast<std::uint32_t>(c - 'A' + 10);
-    else return false;
-    return true;
-}
+enum class Outcome { minified, invalid_value, trailing_characters };
 
-bool is_simple_escape(char c) {
-    return c == '"' || c == '\\' || c == '/' || c == 'b' || c == 'f' || c == 'n' || c == 'r' || c == 't';
+// What the first byte of a value announces. The parser dispatches on this
+// table rather than on the byte, so that the jump needs no range checks.
+enum ValueKind : std::uint8_t { kNotAValue, kNumber, kString, kContainer, kTrue, kFalse, kNull };
+
+constexpr struct ValueKinds {
+    ValueKind of[256];
+    constexpr ValueKinds() : of() {
+        for (int c = '0'; c <= '9'; ++c) of[c] = kNumber;
+        of[static_cast<unsigned char>('-')] = kNumber;
+        of[static_cast<unsigned char>('"')] = kString;
+        of[static_cast<unsigned char>('[')] = kContainer;
+        of[static_cast<unsigned char>('{')] = kContainer;
+        of[static_cast<unsigned char>('t')] = kTrue;
+        of[static_cast<unsigned char>('f')] = kFalse;
+        of[static_cast<unsigned char>('n')] = kNull;
+    }
+} kValueKinds;
+
+// True when the `length` bytes (1 to 15) at `number`, a '-' if `minus` is
+// 1 and then digits, dots and exponent letters, are exactly an integer or a
+// decimal fraction: the forms calibration values take. Checked without
+// branches, because signs and leading digits are as good as random; anything
+// else (an exponent, two dots, a misplaced dot, a leading zero before a
+// digit) goes to the byte-by-byte scanner.
+VELMORA_FORCE_INLINE bool is_plain_number(const char* number, unsigned length, unsigned minus,
+                                          scan::NumberMasks masks) {
+    const std::uint32_t all = (1u << length) - 1;
+    const std::uint32_t not_digits = (all ^ minus) & ~masks.digits;  // must be one dot, or nothing
+    const std::uint32_t first_digit = 1u << minus;
+    const std::uint32_t last = (all >> 1) + 1;
+    const std::uint32_t zero_then_digit = (number[minus] == '0') & (masks.digits >> (minus + 1));
+    return ((not_digits & ~masks.dots) |        // no exponent,
+            (not_digits & (not_digits - 1)) |    // one dot at most, not last,
+            (not_digits & last) |                // with a digit first after the sign
+            (first_digit & ~masks.digits) |      // (which also rules out a lone sign),
+            (zero_then_digit & 1)) == 0;         // and a leading zero alone
 }
 
 // The cursor only moves forward; after a failure it marks where parsing
-// stopped, which is the offset reported to the caller. Tokens are appended
-// to the output as whole runs of input bytes.
+// stopped, which is the offset reported to the caller.
 class JsonMinifier {
 public:
-    explicit JsonMinifier(std::string_view text)
-        : begin_(text.data()), cursor_(text.data()), end_(text.data() + text.size()) {
-        output_.reserve(text.size());
-    }
+    // `tail` holds JsonInput::kTailSize bytes, `chunk` is JsonOutput's,
+    // `closers` holds kMaxJsonDepth bytes.
+    JsonMinifier(std::string_view text, char* tail, std::string& result, char* chunk, char* closers)
+        : input_(text.data(), text.size(), tail), output_(result, chunk), closers_(closers) {}
 
-    bool parse_value(std::size_t depth);
-    void skip_whitespace() {
-        while (cursor_ != end_ && is_whitespace(*cursor_)) ++cursor_;
-    }
-    bool at_end() const { return cursor_ == end_; }
-    std::size_t offset() const { return static_cast<std::size_t>(cursor_ - begin_); }
-    std::string take_output() { return std::move(output_); }
+    // Minifies the whole text; `stop` is the offset where parsing stopped.
+    Outcome run(std::size_t& stop);
 
 private:
-    bool parse_array(std::size_t depth);
-    bool parse_object(std::size_t depth);
-    bool parse_string();
-    bool parse_escape();
-    bool parse_hex_code_unit(std::uint32_t& code_unit);
-    bool parse_number();
-    bool parse_digits_after_required_one();
-    bool parse_literal(std::string_view literal);
-    bool copy_byte_if(char expected);
-    bool skip_whitespace_not_at_end() {
-        skip_whitespace();
-        return !at_end();
-    }
-    void append_from(const char* start) { output_.append(start, static_cast<std::size_t>(cursor_ - start)); }
+    VELMORA_FORCE_INLINE std::size_t offset(const Cursor& c) const { return input_.offset() + c.index; }
+    VELMORA_FORCE_INLINE const char* in_input(const Cursor& c) const { return input_.begin() + offset(c); }
+    VELMORA_FORCE_INLINE void advance(Cursor& c);
+    VELMORA_FORCE_INLINE void move_to(Cursor& c, std::size_t offset);
+    VELMORA_FORCE_INLINE void skip_whitespace(Cursor& c);
+    VELMORA_FORCE_INLINE void skip_whitespace_after_colon(Cursor& c);
+    VELMORA_FORCE_INLINE void enter_token(Cursor& c);
+    VELMORA_FORCE_INLINE bool parse_value_tree(Cursor& c);
+    VELMORA_FORCE_INLINE bool parse_string(Cursor& c);
+    VELMORA_FORCE_INLINE bool parse_string_by_bytes(Cursor& c);
+    VELMORA_FORCE_INLINE bool parse_number(Cursor& c);
+    VELMORA_FORCE_INLINE bool parse_number_by_bytes(Cursor& c);
+    template <std::size_t N>
+    VELMORA_FORCE_INLINE bool parse_literal(Cursor& c, const char (&literal)[N]);
 
-    const char* begin_;
-    const char* cursor_;
-    const char* end_;
-    std::string output_;
+    JsonInput input_;
+    JsonOutput output_;
+    char* closers_;
 };
 
-bool JsonMinifier::copy_byte_if(char expected) {
-    if (at_end() || *cursor_ != expected) return false;
-    output_.push_back(expected);
-    ++cursor_;
-    return true;
+// Moves on to the next block, once the cursor has left this one.
+void JsonMinifier::advance(Cursor& c) {
+    c.index -= kBlock;
+    c.block = input_.next_block();
+    c.out = output_.make_room(c.out);
 }
 
-bool JsonMinifier::parse_value(std::size_t depth) {
-    if (at_end()) return false;
-    switch (*cursor_) {
-        case '"': return parse_string();
-        case '[': return depth < kMaxJsonDepth && parse_array(depth + 1);
-        case '{': return depth < kMaxJsonDepth && parse_object(depth + 1);
-        case 't': return parse_literal("true");
-        case 'f': return parse_literal("false");
-        case 'n': return parse_literal("null");
-        default: break;
+// Puts the cursor on `offset`, which lies ahead of it, moving the block only
+// when the offset is past it.
+void JsonMinifier::move_to(Cursor& c, std::size_t offset) {
+    if (offset - input_.offset() < kBlock) {
+        c.index = offset - input_.offset();
+        return;
     }
-    return (*cursor_ == '-' || is_digit(*cursor_)) && parse_number();
+    c.block = input_.block_at(offset);
+    c.index = 0;
+    c.out = output_.make_room(c.out);
 }
 
-bool JsonMinifier::parse_literal(std::string_view literal) {
-    const char* start = cursor_;
-    for (const char letter : literal) {
-        if (at_end() || *cursor_ != letter) return false;
-        ++cursor_;
+// Leaves the cursor on the next byte that is not whitespace. Most places
+// have none, which costs one compare; a run is skipped through the mask.
+void JsonMinifier::skip_whitespace(Cursor& c) {
+    if (static_cast<unsigned char>(c.block.data[c.index]) > ' ') return;
+    for (;;) {
+        if (c.index >= kBlock) advance(c);
+        const std::uint64_t others = c.block.not_whitespace >> c.index;
+        if (others != 0) {
+            c.index += scan::lowest_set_bit(others);
+            return;
+        }
+        c.index = kBlock;  // whitespace to the end of the block
     }
-    append_from(start);
-    return true;
 }
 
-bool JsonMinifier::parse_digits_after_required_one() {
-    if (at_end() || !is_digit(*cursor_)) return false;
-    while (cursor_ != end_ && is_digit(*cursor_)) ++cursor_;
-    return true;
+// The same after a colon, where a lone space is usual and is stepped over
+// without the mask.
+void JsonMinifier::skip_whitespace_after_colon(Cursor& c) {
+    if (c.block.data[c.index] == ' ' && static_cast<unsigned char>(c.block.data[c.index + 1]) > ' ') {
+        ++c.index;
+        return;
+    }
+    skip_whitespace(c);
 }
 
-bool JsonMinifier::parse_number() {
-    const char* start = cursor_;
-    if (*cursor_ == '-') ++cursor_;
-    if (at_end()) return false;
-    if (*cursor_ == '0') {
-        ++cursor_;  // a leading zero is never followed by more integer digits
-    } else if (!parse_digits_after_required_one()) {
-        return false;
-    }
-    if (cursor_ != end_ && *cursor_ == '.') {
-        ++cursor_;
-        if (!parse_digits_after_required_one()) return false;
-    }
-    if (cursor_ != end_ && (*cursor_ == 'e' || *cursor_ == 'E')) {
-        ++cursor_;
-        if (cursor_ != end_ && (*cursor_ == '+' || *cursor_ == '-')) ++cursor_;
-        if (!parse_digits_after_required_one()) return false;
-    }
-    append_from(start);
-    return true;
+// Called where a value or key starts, so that it has its lookahead, and
+// after each value.
+void JsonMinifier::enter_token(Cursor& c) {
+    if (VELMORA_UNLIKELY(c.index >= kBlock)) advance(c);
 }
 
-bool JsonMinifier::parse_hex_code_unit(std::uint32_t& code_unit) {
-    code_unit = 0;
-    for (unsigned i = 0; i < kHexDigitsPerEscape; ++i) {
-        std::uint32_t digit = 0;
-        if (at_end() || !hex_value(*cursor_, digit)) return false;
-        code_unit = (code_unit << kBitsPerHexDigit) | digit;
-        ++cursor_;
-    }
-    return true;
-}
-
-// Called with the cursor just after a backslash. Escapes are validated and
-// left as written; the caller copies the bytes.
-bool JsonMinifier::parse_escape() {
-    if (at_end()) return false;
-    const char letter = *cursor_;
-    if (is_simple_escape(letter)) {
-        ++cursor_;
+template <std::size_t N>
+bool JsonMinifier::parse_literal(Cursor& c, const char (&literal)[N]) {
+    constexpr std::size_t length = N - 1;
+    const char* start = c.block.data + c.index;
+    std::uint32_t head = 0, expected = 0;  // the first four letters: "true", "fals", "null"
+    std::memcpy(&head, start, sizeof head);
+    std::memcpy(&expected, literal, sizeof expected);
+    if (head == expected && (length == sizeof head || start[length - 1] == literal[length - 1])) {
+        c.out = JsonOutput::put_short(c.out, start, length);
+        c.index += length;
         return true;
     }
-    if (letter != 'u') return false;
-    ++cursor_;
-    std::uint32_t code_unit = 0;
-    if (!parse_hex_code_unit(code_unit)) return false;
-    if (code_unit >= kLowSurrogateFirst && code_unit <= kLowSurrogateLast) return false;
-    if (code_unit < kHighSurrogateFirst || code_unit > kHighSurrogateLast) return true;
-
-    // A high surrogate must be followed at once by an escaped low one.
-    for (const char expected : {'\\', 'u'}) {
-        if (at_end() || *cursor_ != expected) return false;
-        ++cursor_;
-    }
-    std::uint32_t low = 0;
-    if (!parse_hex_code_unit(low)) return false;
-    return low >= kLowSurrogateFirst && low <= kLowSurrogateLast;
-}
-
-bool JsonMinifier::parse_string() {
-    const char* start = cursor_;
-    ++cursor_;  // opening quote
-    while (cursor_ != end_) {
-        const char c = *cursor_;
-        if (c == '"') {
-            ++cursor_;
-            append_from(start);
-            return true;
-        }
-        if (static_cast<unsigned char>(c) < kFirstNonControlByte) return false;
-        ++cursor_;
-        if (c == '\\' && !parse_escape()) return false;
-    }
+    for (const char* letter = literal; c.block.data[c.index] == *letter; ++letter) ++c.index;
     return false;
 }
 
-bool JsonMinifier::parse_array(std::size_t depth) {
-    output_.push_back('[');
-    ++cursor_;
-    if (!skip_whitespace_not_at_end()) return false;
-    if (copy_byte_if(']')) return true;
-    for (;;) {
-        if (!parse_value(depth)) return false;
-        if (!skip_whitespace_not_at_end()) return false;
-        if (copy_byte_if(']')) return true;
-        if (!copy_byte_if(',')) return false;
-        if (!skip_whitespace_not_at_end()) return false;
+// A number runs over its sign, then digits, dots and exponent letters; when
+// those bytes are a plain number, the grammar ends it there too (a sign
+// after it can only start something else). A number that is not plain, or
+// does not end within 16 bytes, is parsed by bytes.
+bool JsonMinifier::parse_number(Cursor& c) {
+    const char* start = c.block.data + c.index;
+    const scan::NumberMasks masks = scan::active::classify_number(start);
+    const unsigned minus = *start == '-';
+    const unsigned length = scan::lowest_set_bit(~(masks.number_bytes | minus));  // 16 when all number
+    if (VELMORA_UNLIKELY(length >= kSpan || !is_plain_number(start, length, minus, masks))) {
+        return parse_number_by_bytes(c);
     }
+    c.out = JsonOutput::put_short(c.out, start, length);
+    c.index += length;
+    return true;
 }
 
-bool JsonMinifier::parse_object(std::size_t depth) {
-    output_.push_back('{');
-    ++cursor_;
-    if (!skip_whitespace_not_at_end()) return false;
-    if (copy_byte_if('}')) return true;
-    for (;;) {
-        if (*cursor_ != '"' || !parse_string()) return false;
-        skip_whitespace();
-        if (!copy_byte_if(':')) return false;
-        skip_whitespace();
-        if (!parse_value(depth)) return false;
-        if (!skip_whitespace_not_at_end()) return false;
-        if (copy_byte_if('}')) return true;
-        if (!copy_byte_if(',')) return false;
-        if (!skip_whitespace_not_at_end()) return false;
+bool JsonMinifier::parse_number_by_bytes(Cursor& c) {
+    const char* start = in_input(c);
+    bool ok = false;
+    const char* stop = detail::scan_number(start, input_.end(), ok);
+    if (ok) c.out = output_.put_run(c.out, start, static_cast<std::size_t>(stop - start), input_.end());
+    move_to(c, static_cast<std::size_t>(stop - input_.begin()));
+    return ok;
+}
+
+// A string whose closing quote is the first quote, backslash or control byte
+// of the 16 bytes after the opening one is copied at once.
+bool JsonMinifier::parse_string(Cursor& c) {
+    const char* start = c.block.data + c.index;
+    const unsigned length = scan::lowest_set_bit(scan::active::string_stops(start + 1) | (1u << kSpan)) + 2;
+    if (VELMORA_UNLIKELY(start[length - 1] != '"')) return parse_string_by_bytes(c);
+    c.out = JsonOutput::put(c.out, start, length);
+    c.index += length;
+    return true;
+}
+
+bool JsonMinifier::parse_string_by_bytes(Cursor& c) {
+    const char* start = in_input(c);
+    bool ok = false;
+    const char* stop = detail::scan_string(start, input_.end(), ok);
+    if (ok) c.out = output_.put_run(c.out, start, static_cast<std::size_t>(stop - start), input_.end());
+    move_to(c, static_cast<std::size_t>(stop - input_.begin()));
+    return ok;
+}
+
+// Parses one value, with whitespace already skipped. The byte that closes the
+// innermost open container is kept in `closer`, those of the containers
+// around it in closers_; ']' and '}' are two above '[' and '{'.
+bool JsonMinifier::parse_value_tree(Cursor& c) {
+    std::size_t depth = 0;
+    char closer = 0;
+    char* const closers = closers_;
+value:
+    enter_token(c);
+    // Tested in the order of their frequency in calibration documents; plain
+    // conditional branches predict better here than one indirect jump.
+    {
+        const ValueKind kind = kValueKinds.of[static_cast<unsigned char>(c.block.data[c.index])];
+        if (kind == kNumber) {
+            if (!parse_number(c)) return false;
+            // The elements of an array of numbers follow each other without the
+            // general dispatch: the bulk of a calibration document.
+            while (closer == ']' && c.block.data[c.index] == ',') {
+                *c.out++ = ',';
+                ++c.index;
+                skip_whitespace(c);
+                enter_token(c);
+                const unsigned char next = static_cast<unsigned char>(c.block.data[c.index]);
+                if (next != '-' && static_cast<unsigned char>(next - '0') > 9) goto value;
+                if (!parse_number(c)) return false;
+            }
+        } else if (kind == kString) {
+            if (!parse_string(c)) return false;
+        } else if (kind == kContainer) {
+            if (depth == kMaxJsonDepth) return false;
+            const char opener = c.block.data[c.index];
+            closers[depth++] = closer;
+            closer = static_cast<char>(opener + 2);
+            *c.out++ = opener;
+            ++c.index;
+            skip_whitespace(c);
+            if (c.block.data[c.index] != closer) {
+                if (opener == '{') goto key;
+                goto value;
+            }
+            *c.out++ = closer;
+            ++c.index;
+            closer = closers[--depth];
+        } else if (kind == kTrue) {
+            if (!parse_literal(c, "true")) return false;
+        } else if (kind == kFalse) {
+            if (!parse_literal(c, "false")) return false;
+        } else if (kind == kNull) {
+            if (!parse_literal(c, "null")) return false;
+        } else {
+            return false;
+        }
     }
+after_value:
+    if (depth == 0) return true;
+    enter_token(c);  // a run of closers moves on without whitespace between them
+    skip_whitespace(c);
+    if (c.block.data[c.index] == ',') {
+        *c.out++ = ',';
+        ++c.index;
+        skip_whitespace(c);
+        if (closer == '}') goto key;
+        goto value;
+    }
+    if (c.block.data[c.index] != closer) return false;
+    *c.out++ = closer;
+    ++c.index;
+    closer = closers[--depth];
+    goto after_value;
+key:
+    enter_token(c);
+    if (c.block.data[c.index] != '"' || !parse_string(c)) return false;
+    skip_whitespace(c);
+    if (c.block.data[c.index] != ':') return false;
+    *c.out++ = ':';
+    ++c.index;
+    skip_whitespace_after_colon(c);
+    goto value;
+}
+
+Outcome JsonMinifier::run(std::size_t& stop) {
+    Cursor c{input_.block_at(0), 0, output_.start()};
+    skip_whitespace(c);
+    const bool parsed = parse_value_tree(c);
+    if (parsed) skip_whitespace(c);
+    stop = offset(c);
+    if (!parsed) return Outcome::invalid_value;
+    if (stop != input_.size()) return Outcome::trailing_characters;
+    output_.finish(c.out);
+    return Outcome::minified;
 }
 
 Status json_failure(const char* what, std::size_t offset) {
@@ -237,12 +346,19 @@ Status json_failure(const char* what, std::size_t offset) {
 Result<std::string> minify_and_validate_json(std::string_view text) {
     if (text.empty()) return Status(ErrorCode::InvalidJson, "json text is empty");
 
-    JsonMinifier minifier(text);
-    minifier.skip_whitespace();
-    if (!minifier.parse_value(0)) return json_failure("invalid JSON value", minifier.offset());
-    minifier.skip_whitespace();
-    if (!minifier.at_end()) return json_failure("unexpected trailing characters", minifier.offset());
-    return minifier.take_output();
+    std::string minified;
+    minified.reserve(text.size());  // the only allocation: the text never grows
+    char chunk[JsonOutput::kChunkSize + JsonOutput::kChunkSlack];
+    char tail[JsonInput::kTailSize];
+    char closers[kMaxJsonDepth];
+    JsonMinifier minifier(text, tail, minified, chunk, closers);
+    std::size_t stop = 0;
+    switch (minifier.run(stop)) {
+        case Outcome::invalid_value: return json_failure("invalid JSON value", stop);
+        case Outcome::trailing_characters: return json_failure("unexpected trailing characters", stop);
+        case Outcome::minified: break;
+    }
+    return minified;
 }
 
 }  // namespace velmora::uvc_stereo

@@ -1,0 +1,75 @@
+// The JSON minifier's output: bytes gather in a chunk on the caller's stack
+// and go to the result a few kilobytes at a time, so the result, reserved
+// once to the input's length, is only appended to and never reallocates.
+// The write position itself is the caller's, kept in a register by the
+// parsing loop and passed in and out here.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+
+#include "formats/compiler_hints.hpp"
+#include "formats/json_scan.hpp"
+
+namespace velmora::uvc_stereo::detail {
+
+class JsonOutput {
+public:
+    static constexpr std::size_t kChunkSize = 4096;
+    // Copies work in 16-byte pieces and may write up to 31 bytes past their end.
+    static constexpr std::size_t kChunkSlack = 32;
+    // Runs longer than this go straight to the result.
+    static constexpr std::size_t kLongRun = 256;
+    // More than the minifier writes between two make_room() calls: a block's
+    // worth of input, then one run and one piece's overshoot.
+    static constexpr std::size_t kRoomNeeded = 512;
+
+    // `chunk` holds kChunkSize + kChunkSlack bytes.
+    JsonOutput(std::string& result, char* chunk) : result_(&result), chunk_(chunk) {}
+
+    char* start() const { return chunk_; }
+
+    // Where writing goes on: the chunk's start once it has been flushed.
+    VELMORA_FORCE_INLINE char* make_room(char* out) {
+        if (VELMORA_UNLIKELY(static_cast<std::size_t>(out - chunk_) > kChunkSize - kRoomNeeded)) return flush(out);
+        return out;
+    }
+
+    // A run of input bytes ending at most at `input_end`: copied in pieces
+    // when the input leaves room for their overshoot, exactly otherwise, and
+    // straight to the result when long.
+    VELMORA_FORCE_INLINE char* put_run(char* out, const char* from, std::size_t count, const char* input_end) {
+        if (count > kLongRun) return append_long(out, from, count);
+        if (static_cast<std::size_t>(input_end - from) >= count + kChunkSlack) return put(out, from, count);
+        std::memcpy(out, from, count);
+        return out + count;
+    }
+
+    // `count` bytes from `from`, which stays readable 31 bytes past them:
+    // two pieces are copied whatever the count, so that keys and numbers
+    // take no loop.
+    static VELMORA_FORCE_INLINE char* put(char* out, const char* from, std::size_t count) {
+        json_scan::active::copy16(out, from);
+        json_scan::active::copy16(out + 16, from + 16);
+        for (std::size_t i = 32; i < count; i += 16) json_scan::active::copy16(out + i, from + i);
+        return out + count;
+    }
+
+    // At most 16 bytes from `from`, which stays readable 16 bytes on.
+    static VELMORA_FORCE_INLINE char* put_short(char* out, const char* from, std::size_t count) {
+        json_scan::active::copy16(out, from);
+        return out + count;
+    }
+
+    void finish(char* out) { flush(out); }
+
+private:
+    char* flush(char* out);
+    char* append_long(char* out, const char* from, std::size_t count);
+
+    std::string* result_;
+    char* chunk_;
+};
+
+}  // namespace velmora::uvc_stereo::detail
