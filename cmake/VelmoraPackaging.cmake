@@ -23,8 +23,8 @@ else()
     # <name>_<version>_<architecture>.deb, installed under /usr.
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_SECTION libdevel)
-    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-The C++ library velmora_uvc_stereo_sdk and the C library velmora_uvc_stereo_sdk_c
+    # CPack puts the summary above this as the synopsis line.
+    set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "The C++ library velmora_uvc_stereo_sdk and the C library velmora_uvc_stereo_sdk_c
 with their headers, CMake package and pkg-config files, the desk tool
 velmora-stereo, the API reference, and the virtual camera (libSonixCamera.so),
 which stands in for the camera vendor's Windows-only library.")

@@ -81,7 +81,7 @@ expect_run() {
     local pattern=$1 output
     shift
     if output=$("$@" 2>&1) && grep -q -- "$pattern" <<<"$output"; then
-        echo "$(basename "$1"): ok"
+        echo "ok: ${*#"$PWD"/}"
     else
         fail "$(basename "$1") ${*:2}:"$'\n'"$output"
     fi

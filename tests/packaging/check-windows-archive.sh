@@ -102,7 +102,7 @@ expect_run() {
     local pattern=$1 output
     shift
     if output=$(run_windows "$@" 2>&1) && grep -q -- "$pattern" <<<"$output"; then
-        echo "$(basename "$1"): ok"
+        echo "ok: ${*#"$PWD"/}"
     else
         fail "$(basename "$1") ${*:2}:"$'\n'"$output"
     fi
