@@ -31,6 +31,9 @@ is_allowed() {
     return 1
 }
 
+# shellcheck source=binary-symbols.sh
+. "$(dirname "$0")/binary-symbols.sh"
+
 failed=0
 for file in "${files[@]}"; do
     if [ ! -f "$file" ]; then
@@ -38,7 +41,7 @@ for file in "${files[@]}"; do
         failed=1
         continue
     fi
-    dlls=$("${OBJDUMP:-x86_64-w64-mingw32-objdump}" -p "$file" | awk '/^[[:space:]]*DLL Name:/ { print $3 }')
+    dlls=$(imported_dlls "$file")
     if [ -z "$dlls" ]; then
         echo "$(basename "$file"): no import table found (is this a Windows binary?)" >&2
         failed=1
