@@ -18,7 +18,9 @@ Status last_error_failure(const std::string& operation) {
 }
 
 // Only the system folder is searched, so a DLL of the same name beside the
-// application or in the current folder is never taken instead.
+// application or in the current folder is never taken instead. (Windows 7
+// understands the flag only with update KB2533623; without it the load fails
+// and, like a missing Media Foundation, costs only the CAP_MSMF indices.)
 Result<HMODULE> load_system_library(const char* file) {
     HMODULE module = LoadLibraryExA(file, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module == nullptr) return last_error_failure(std::string("LoadLibrary(") + file + ")");
