@@ -18,6 +18,7 @@
 #include "formats/byte_order.hpp"
 #include "formats/capability_report.hpp"
 #include "property_check.hpp"
+#include "table_crc.hpp"
 
 namespace {
 
@@ -45,24 +46,12 @@ constexpr std::uint64_t kFlashBit = 2;
 constexpr std::uint64_t kImuBit = 4;
 constexpr double kDivisors[] = {10.0, 100.0, 1000.0};
 
-// A table-driven CRC-32C, independent of the SDK's bit-by-bit one.
-std::uint32_t table_crc32c(const std::uint8_t* data, std::size_t length) {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> entries{};
-        for (std::uint32_t i = 0; i < entries.size(); ++i) {
-            std::uint32_t value = i;
-            for (int bit = 0; bit < 8; ++bit) value = (value & 1U) ? (value >> 1) ^ 0x82F63B78U : value >> 1;
-            entries[i] = value;
-        }
-        return entries;
-    }();
-    std::uint32_t crc = 0xFFFFFFFFU;
-    for (std::size_t i = 0; i < length; ++i) crc = table[(crc ^ data[i]) & 0xFFU] ^ (crc >> 8);
-    return ~crc;
+std::uint32_t crc32c_of(const std::uint8_t* data, std::size_t length) {
+    return uvc::fuzzing::table_crc32<uvc::fuzzing::kCrc32cPolynomial>(data, length);
 }
 
 void store_crc(CapabilityReportBytes& bytes) {
-    uvc::detail::write_le32(&bytes[kCrcOffset], table_crc32c(bytes.data(), kCrcOffset));
+    uvc::detail::write_le32(&bytes[kCrcOffset], crc32c_of(bytes.data(), kCrcOffset));
 }
 
 CapabilityReportBytes report_from(const std::uint8_t* data, std::size_t size) {
@@ -109,7 +98,7 @@ Status expected_status(const CapabilityReportBytes& bytes) {
     }
     if (bytes[4] != 1) return Status(ErrorCode::UnsupportedVersion, "capability major_version is not supported");
     if (bytes[6] != 64) return Status(ErrorCode::InvalidHeader, "capability size must be 64 bytes");
-    if (table_crc32c(bytes.data(), kCrcOffset) != uvc::detail::read_le32(&bytes[kCrcOffset])) {
+    if (crc32c_of(bytes.data(), kCrcOffset) != uvc::detail::read_le32(&bytes[kCrcOffset])) {
         return Status(ErrorCode::CrcMismatch, "capability CRC32C mismatch");
     }
     for (std::size_t i = kImuEnd; i < kCrcOffset; ++i) {
@@ -183,7 +172,7 @@ void check_reencoding(const CapabilityReportBytes& bytes, const CapabilityReport
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const CapabilityReportBytes bytes = report_from(data, size);
-    require(uvc::detail::crc32c(bytes.data(), bytes.size()) == table_crc32c(bytes.data(), bytes.size()),
+    require(uvc::detail::crc32c(bytes.data(), bytes.size()) == crc32c_of(bytes.data(), bytes.size()),
             "crc32c is the standard CRC-32C");
 
     const Result<CapabilityReport> parsed = uvc::detail::parse_xu_capability_report(bytes);

@@ -11,13 +11,13 @@
 //   [13..14] the version given to build_blob
 // The kFix* flags patch the record so that inputs get past the early checks.
 #include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
 #include "formats/byte_order.hpp"
 #include "property_check.hpp"
+#include "table_crc.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"
 
 namespace {
@@ -46,20 +46,8 @@ constexpr std::size_t kPayloadLengthOffset = 8;
 constexpr std::size_t kCrcOffset = 12;
 constexpr std::size_t kHeaderFields = 16;
 
-// A table-driven CRC-32, independent of the SDK's bit-by-bit one.
-std::uint32_t table_crc32(const std::uint8_t* data, std::size_t length) {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> entries{};
-        for (std::uint32_t i = 0; i < entries.size(); ++i) {
-            std::uint32_t value = i;
-            for (int bit = 0; bit < 8; ++bit) value = (value & 1U) ? (value >> 1) ^ 0xEDB88320U : value >> 1;
-            entries[i] = value;
-        }
-        return entries;
-    }();
-    std::uint32_t crc = 0xFFFFFFFFU;
-    for (std::size_t i = 0; i < length; ++i) crc = table[(crc ^ data[i]) & 0xFFU] ^ (crc >> 8);
-    return ~crc;
+std::uint32_t crc32_of(const std::uint8_t* data, std::size_t length) {
+    return uvc::fuzzing::table_crc32<uvc::fuzzing::kCrc32IeeePolynomial>(data, length);
 }
 
 void put_le32(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t value) {
@@ -89,7 +77,7 @@ void apply_fixes(std::uint8_t flags, const FlashConfig& config, std::vector<std:
     }
     const std::uint64_t total = std::uint64_t{header_size} + read_le32(raw.data() + kPayloadLengthOffset);
     if ((flags & kFixCrc) && total <= raw.size()) {
-        put_le32(raw, kCrcOffset, table_crc32(raw.data() + header_size, static_cast<std::size_t>(total - header_size)));
+        put_le32(raw, kCrcOffset, crc32_of(raw.data() + header_size, static_cast<std::size_t>(total - header_size)));
     }
 }
 
@@ -113,7 +101,7 @@ Status expected_parse_status(const std::vector<std::uint8_t>& raw, const FlashCo
     if (raw.size() < total) {
         return Status(ErrorCode::InvalidLength, "raw buffer is shorter than header-declared length");
     }
-    const std::uint32_t crc = table_crc32(raw.data() + header_size, static_cast<std::size_t>(total - header_size));
+    const std::uint32_t crc = crc32_of(raw.data() + header_size, static_cast<std::size_t>(total - header_size));
     if (config.verify_crc && crc != read_le32(raw.data() + kCrcOffset)) {
         return Status(ErrorCode::CrcMismatch, "crc32 mismatch");
     }
@@ -149,7 +137,7 @@ void check_build(std::uint16_t version, const std::vector<std::uint8_t>& payload
     }
     require(built.ok(), "build succeeds inside the limits", uvc::fuzzing::describe(built.status()));
     const FlashBlob& blob = built.value();
-    require(blob.raw.size() == total && blob.crc32 == table_crc32(payload.data(), payload.size()) &&
+    require(blob.raw.size() == total && blob.crc32 == crc32_of(payload.data(), payload.size()) &&
                 blob.payload == payload && blob.header_size == config.min_header_size,
             "built record holds the payload and its CRC");
     for (std::size_t i = kHeaderFields; i < config.min_header_size; ++i) require(blob.raw[i] == 0, "padding is zero");
@@ -169,7 +157,7 @@ void check_rebuild(const FlashBlob& parsed, const FlashConfig& config) {
     require(rebuilt.ok(), "a valid record rebuilds", uvc::fuzzing::describe(rebuilt.status()));
     std::vector<std::uint8_t> expected = parsed.raw;
     std::fill(expected.begin() + kHeaderFields, expected.begin() + parsed.header_size, std::uint8_t{0});
-    if (!config.verify_crc) put_le32(expected, kCrcOffset, table_crc32(parsed.payload.data(), parsed.payload.size()));
+    if (!config.verify_crc) put_le32(expected, kCrcOffset, crc32_of(parsed.payload.data(), parsed.payload.size()));
     require(rebuilt.value().raw == expected, "a valid record rebuilds to the same bytes");
 }
 
@@ -182,7 +170,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> raw(data + kPrefixSize, data + size);
     apply_fixes(data[0], config, raw);
 
-    require(uvc::crc32_ieee(raw) == table_crc32(raw.data(), raw.size()), "crc32_ieee is the standard CRC-32");
+    require(uvc::crc32_ieee(raw) == crc32_of(raw.data(), raw.size()), "crc32_ieee is the standard CRC-32");
 
     const Result<FlashBlob> parsed = uvc::parse_and_validate_raw_blob(raw, config);
     const Status expected = expected_parse_status(raw, config);

@@ -32,50 +32,47 @@ constexpr std::string_view kOffsetMarker = " at offset ";
 
 bool is_whitespace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
+// The position just after the string that opens at text[at] (or the end).
+std::size_t after_string(std::string_view text, std::size_t at) {
+    for (++at; at < text.size(); ++at) {
+        if (text[at] == '\\') {
+            ++at;
+        } else if (text[at] == '"') {
+            return at + 1;
+        }
+    }
+    return text.size();
+}
+
 // Deepest nesting of arrays and objects outside strings.
 std::size_t nesting_depth(std::string_view text) {
     std::size_t depth = 0;
     std::size_t deepest = 0;
-    bool in_string = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size();) {
         const char c = text[i];
-        if (in_string) {
-            if (c == '\\') {
-                ++i;
-            } else if (c == '"') {
-                in_string = false;
-            }
-        } else if (c == '"') {
-            in_string = true;
-        } else if (c == '[' || c == '{') {
-            deepest = std::max(deepest, ++depth);
-        } else if ((c == ']' || c == '}') && depth > 0) {
-            --depth;
+        if (c == '"') {
+            i = after_string(text, i);
+            continue;
         }
+        if (c == '[' || c == '{') deepest = std::max(deepest, ++depth);
+        if ((c == ']' || c == '}') && depth > 0) --depth;
+        ++i;
     }
     return deepest;
 }
 
 // Whether some number of a valid, minified text is too large for a double.
 bool has_overflowing_number(const std::string& minified) {
-    bool in_string = false;
-    for (std::size_t i = 0; i < minified.size(); ++i) {
+    for (std::size_t i = 0; i < minified.size();) {
         const char c = minified[i];
-        if (in_string) {
-            if (c == '\\') {
-                ++i;
-            } else if (c == '"') {
-                in_string = false;
-            }
-            continue;
-        }
         if (c == '"') {
-            in_string = true;
+            i = after_string(minified, i);
         } else if (c == '-' || (c >= '0' && c <= '9')) {
-            const std::size_t end = minified.find_first_of(",]}", i);
-            const std::string number = minified.substr(i, end == std::string::npos ? std::string::npos : end - i);
-            if (std::isinf(std::strtod(number.c_str(), nullptr))) return true;
-            i += number.size() - 1;
+            const std::size_t end = std::min(minified.find_first_of(",]}", i), minified.size());
+            if (std::isinf(std::strtod(minified.substr(i, end - i).c_str(), nullptr))) return true;
+            i = end;
+        } else {
+            ++i;
         }
     }
     return false;

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native debug suite, the address and
 # undefined-behaviour sanitizers, the thread sanitizer (concurrency tests),
-# the Windows build under Wine, and, against the installed package, a consumer
-# project, the C and C++ examples and the tool. Ends with one summary line.
+# the Windows build under Wine, against the installed package a consumer
+# project, the C and C++ examples and the tool, and finally the fuzz targets
+# (seed corpora and a short campaign). Ends with one summary line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -72,11 +73,18 @@ consumer_check() {
         "$prefix/bin/velmora-stereo" scan
 }
 
+# The fuzz targets: their seed corpora replayed as tests, then a short
+# campaign of every target (scripts/fuzz.sh runs them one after the other).
+fuzz_check() {
+    preset_suite fuzz && scripts/fuzz.sh 15
+}
+
 stage "native debug" preset_suite dev
 stage "address and undefined-behaviour sanitizers" preset_suite asan
 stage "thread sanitizer" preset_suite tsan
 stage "Windows (MinGW) under Wine" preset_suite mingw
 stage "installed package: consumer, examples and tool" consumer_check
+stage "fuzz targets (15 s each)" fuzz_check
 
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 
