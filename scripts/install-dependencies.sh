@@ -12,6 +12,7 @@ packages=(
     python3-venv python3-pip python3-setuptools python3-wheel
     python3-pytest python3-numpy python3-opencv
     chromium python3-pil
+    clang libclang-rt-14-dev llvm
 )
 
 missing=()

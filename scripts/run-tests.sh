@@ -2,8 +2,9 @@
 # Builds and runs every test: the native debug suite, the address and
 # undefined-behaviour sanitizers, the thread sanitizer (concurrency tests),
 # the Windows build under Wine, against the installed package, a consumer
-# project, the C and C++ examples and the tool, and the Python package over the
-# debug build's C library. Ends with one summary line.
+# project, the C and C++ examples and the tool, the Python package over the
+# debug build's C library, and finally the fuzz targets (seed corpora and a
+# short campaign). Ends with one summary line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -106,12 +107,19 @@ python_check() {
             run_pytest "$venv/bin/python" python/tests
 }
 
+# The fuzz targets: their seed corpora replayed as tests, then a short
+# campaign of every target (scripts/fuzz.sh runs them one after the other).
+fuzz_check() {
+    preset_suite fuzz && scripts/fuzz.sh 15
+}
+
 stage "native debug" preset_suite dev
 stage "address and undefined-behaviour sanitizers" preset_suite asan
 stage "thread sanitizer" preset_suite tsan
 stage "Windows (MinGW) under Wine" preset_suite mingw
 stage "installed package: consumer, examples and tool" consumer_check
 stage "Python package" python_check
+stage "fuzz targets (15 s each)" fuzz_check
 
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 
