@@ -1,6 +1,6 @@
 // The SDK's C interface behind the common client.
+#include <map>
 #include <string>
-#include <vector>
 
 #include "c_api_test_support.hpp"
 #include "sdk_client.hpp"
@@ -29,38 +29,39 @@ public:
         size_t count = 0;
         const int code = velmora_uvc_stereo_scan_devices(&devices, &count);
         if (code != 0) return outcome_of(code);
-        scanned_.assign(devices, devices + count);
-        velmora_uvc_stereo_free(devices);
         std::string listing;
-        for (const struct velmora_uvc_stereo_device_info& info : scanned_) {
-            listing += (info.serial_number[0] == '\0' ? std::string("-") : std::string(info.serial_number)) + " " +
-                       info.device_path + "\n";
+        for (size_t index = 0; index < count; ++index) {
+            const struct velmora_uvc_stereo_device_info& info = devices[index];
+            const std::string serial = info.serial_number[0] == '\0' ? "-" : info.serial_number;
+            listing += serial + " " + info.device_path + "\n";
+            remembered_.insert_or_assign(info.device_path, info);
         }
+        velmora_uvc_stereo_free(devices);
         return outcome_of(0, listing);
     }
 
     std::string listed_path(const std::string& serial) const override {
-        for (const struct velmora_uvc_stereo_device_info& info : scanned_) {
-            if (serial == info.serial_number) return info.device_path;
+        for (const auto& [path, info] : remembered_) {
+            if (serial == info.serial_number) return path;
         }
         return {};
     }
 
     Outcome open(const std::string& device_path, std::optional<std::uint32_t> required) override {
         close();
-        for (const struct velmora_uvc_stereo_device_info& info : scanned_) {
-            if (device_path != info.device_path) continue;
-            velmora_uvc_stereo_open_device_options options;
-            velmora_uvc_stereo_open_device_options_init_default(&options);
-            if (required) options.required_capabilities = *required;
-            const int code = velmora_uvc_stereo_open_device(&info, required ? &options : nullptr, &device_);
-            if (code != 0) return outcome_of(code);
-            velmora_uvc_stereo_capability_info capability;
-            velmora_uvc_stereo_capability_info_init(&capability);
-            const int queried = velmora_uvc_stereo_device_capability_info(device_, &capability);
-            return outcome_of(queried, "capability state " + std::to_string(capability.state));
+        const auto found = remembered_.find(device_path);
+        if (found == remembered_.end()) {
+            return {Status(ErrorCode::InvalidArgument, "no scan listed " + device_path), {}};
         }
-        return {Status(ErrorCode::InvalidArgument, "the last scan did not list " + device_path), {}};
+        velmora_uvc_stereo_open_device_options options;
+        velmora_uvc_stereo_open_device_options_init_default(&options);
+        if (required) options.required_capabilities = *required;
+        const int code = velmora_uvc_stereo_open_device(&found->second, required ? &options : nullptr, &device_);
+        if (code != 0) return outcome_of(code);
+        velmora_uvc_stereo_capability_info capability;
+        velmora_uvc_stereo_capability_info_init(&capability);
+        const int queried = velmora_uvc_stereo_device_capability_info(device_, &capability);
+        return outcome_of(queried, "capability state " + std::to_string(capability.state));
     }
 
     Outcome read_json() override {
@@ -104,7 +105,7 @@ public:
     }
 
 private:
-    std::vector<struct velmora_uvc_stereo_device_info> scanned_;
+    std::map<std::string, struct velmora_uvc_stereo_device_info> remembered_;  // by device path
     velmora_uvc_stereo_device* device_ = nullptr;
 };
 

@@ -1,6 +1,6 @@
-// The SDK's C++ interface behind the common client, and the helpers every client shares.
+// The SDK's C++ interface behind the common client.
+#include <map>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,20 +10,6 @@
 #include "velmora/uvc_stereo/scan.hpp"
 
 namespace velmora::uvc_stereo::reliability {
-
-bool operator==(const Outcome& left, const Outcome& right) {
-    return left.status.code() == right.status.code() && left.status.message() == right.status.message() &&
-           left.value == right.value;
-}
-
-std::string describe_imu_sample(std::uint32_t device_timestamp, std::int16_t temperature, const std::int16_t accel[3],
-                                const std::int16_t gyro[3]) {
-    std::ostringstream text;
-    text << "temperature " << temperature << ", accel (" << accel[0] << ' ' << accel[1] << ' ' << accel[2]
-         << "), gyro (" << gyro[0] << ' ' << gyro[1] << ' ' << gyro[2] << "), counter 0x" << std::hex
-         << device_timestamp;
-    return text.str();
-}
 
 namespace {
 
@@ -36,33 +22,34 @@ public:
     Outcome scan() override {
         Result<std::vector<DeviceInfo>> scanned = scan_devices();
         if (!scanned.ok()) return {scanned.status(), {}};
-        scanned_ = std::move(scanned.value());
         std::string listing;
-        for (const DeviceInfo& info : scanned_) {
+        for (DeviceInfo& info : scanned.value()) {
             listing += (info.serial_number.empty() ? "-" : info.serial_number) + " " + info.device_path + "\n";
+            const std::string path = info.device_path;
+            remembered_.insert_or_assign(path, std::move(info));
         }
         return {Status(), listing};
     }
 
     std::string listed_path(const std::string& serial) const override {
-        for (const DeviceInfo& info : scanned_) {
-            if (info.serial_number == serial) return info.device_path;
+        for (const auto& [path, info] : remembered_) {
+            if (info.serial_number == serial) return path;
         }
         return {};
     }
 
     Outcome open(const std::string& device_path, std::optional<std::uint32_t> required) override {
         close();
-        for (const DeviceInfo& info : scanned_) {
-            if (info.device_path != device_path) continue;
-            OpenDeviceOptions options;
-            if (required) options.required_capabilities = *required;
-            Result<Device> opened = open_device(info, options);
-            if (!opened.ok()) return {opened.status(), {}};
-            device_.emplace(std::move(opened.value()));
-            return {Status(), "capability state " + std::to_string(device_->capability_info().state)};
+        const auto found = remembered_.find(device_path);
+        if (found == remembered_.end()) {
+            return {Status(ErrorCode::InvalidArgument, "no scan listed " + device_path), {}};
         }
-        return {Status(ErrorCode::InvalidArgument, "the last scan did not list " + device_path), {}};
+        OpenDeviceOptions options;
+        if (required) options.required_capabilities = *required;
+        Result<Device> opened = open_device(found->second, options);
+        if (!opened.ok()) return {opened.status(), {}};
+        device_.emplace(std::move(opened.value()));
+        return {Status(), "capability state " + std::to_string(device_->capability_info().state)};
     }
 
     Outcome read_json() override {
@@ -99,7 +86,7 @@ public:
     void close() override { device_.reset(); }
 
 private:
-    std::vector<DeviceInfo> scanned_;
+    std::map<std::string, DeviceInfo> remembered_;  // by device path
     std::optional<Device> device_;
 };
 

@@ -29,13 +29,13 @@ public:
     // "C++" or "C".
     virtual const char* interface_name() const = 0;
 
-    // Lists the cameras and keeps the list for open(). Value: one line per
-    // camera, "<serial or -> <path>".
+    // Lists the cameras and remembers each one listed, as an application
+    // keeps the descriptions it scanned. Value: one line per camera,
+    // "<serial or -> <path>".
     virtual Outcome scan() = 0;
-    // The device path of the camera with this serial number in the last
-    // successful scan; empty when it was not listed.
+    // The device path of a remembered camera with this serial number, or empty.
     virtual std::string listed_path(const std::string& serial) const = 0;
-    // Opens the camera of the last scan with this device path, after closing
+    // Opens the remembered camera with this device path, after closing
     // the device this client had open. Without required capabilities the
     // interface's default is used (the C interface gets a null options pointer).
     // Value: "capability state <state>" of the opened device.
@@ -57,5 +57,10 @@ std::unique_ptr<SdkClient> make_c_client();
 // "temperature 16, accel (-16 1 32767), gyro (-32768 0 -1), counter 0x51234"
 std::string describe_imu_sample(std::uint32_t device_timestamp, std::int16_t temperature, const std::int16_t accel[3],
                                 const std::int16_t gyro[3]);
+
+// A failure a caller can act on when a camera goes away or misbehaves: the
+// camera reported unavailable, or a vendor call's failure passed on with its
+// text. A C scan that finds nothing says so in its own words.
+bool is_clean_failure(const Status& status);
 
 }  // namespace velmora::uvc_stereo::reliability

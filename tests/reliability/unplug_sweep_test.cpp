@@ -128,14 +128,6 @@ std::vector<SweptOperation> swept_operations() {
     return operations;
 }
 
-// Clean: the camera is reported unavailable, or a vendor call's failure is
-// passed on with its text. A C scan that finds nothing says so in its own words.
-bool is_clean_failure(const Status& status) {
-    return status.code() == ErrorCode::DeviceUnavailable ||
-           status.message().find(" failed: vendor_code=ec") != std::string::npos ||
-           (status.code() == ErrorCode::BackendError && status.message() == "no devices found");
-}
-
 // A successful scan lists the camera, perhaps without the texts it lost
 // with the unplug, or nothing; any other success returns what it returns
 // on a healthy camera.
