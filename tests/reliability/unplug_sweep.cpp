@@ -32,7 +32,7 @@ UnplugRun run_with_unplug(SdkClient& client, const SweptOperation& operation, un
     const char* camera = operation.camera.id.c_str();
     UnplugRun run;
     run.nth = nth;
-    testing::load_cameras({operation.camera});
+    testing::load_cameras({operation.camera}, operation.library_json);
     operation.prepare(client);
     vcam_clear_call_log();
     const std::size_t violations_before = vcam_contract_violation_count();
@@ -64,7 +64,7 @@ SweepResult sweep_unplugs(SdkClient& client, const SweptOperation& operation, un
     result.operation = operation.name;
     result.old_document = operation.camera.json_text;
 
-    testing::load_cameras({operation.camera});
+    testing::load_cameras({operation.camera}, operation.library_json);
     operation.prepare(client);
     vcam_clear_call_log();
     result.healthy = operation.run(client);

@@ -26,6 +26,7 @@ struct SweptOperation {
     Session session = Session::None;
     bool writes_document = false;  // the document is read back after the camera returns
     const char* only_interface = nullptr;  // "C" for an operation the C++ interface lacks
+    std::string library_json = "{}";       // how the vendor library itself behaves
 };
 
 struct UnplugRun {

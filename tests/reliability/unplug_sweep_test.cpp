@@ -103,6 +103,11 @@ std::vector<SweptOperation> swept_operations() {
     }
     operations.push_back(opening("open, required 5, camera without capability control", 5u,
                                  camera_without_capability_control()));
+    // A library that keeps no per-device codes: an unplug during the capability
+    // probe then shows only as a code-0 transfer failure, which is tried again.
+    SweptOperation library_codes = opening("open, required 5, vendor codes kept library-wide only", 5u);
+    library_codes.library_json = "{\"error_codes\":\"library\"}";
+    operations.push_back(library_codes);
     operations.push_back({"read_json", reporting_camera(), device_open,
                           [](SdkClient& client) { return client.read_json(); }});
     operations.push_back(writing("write_json", kNewDocument));
@@ -238,7 +243,7 @@ protected:
 
 TEST_P(UnplugSweepTest, EveryRunEndsCleanlyAndTheOperationWorksOnceTheCameraIsBack) {
     const SweptOperation operation = swept_operations()[GetParam()];
-    testing::load_cameras({operation.camera});
+    testing::load_cameras({operation.camera}, operation.library_json);
     const std::string path = testing::scanned_camera(kCamera).device_path;
 
     std::vector<SweepResult> results;
