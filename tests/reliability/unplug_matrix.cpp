@@ -158,7 +158,11 @@ std::string render_unplug_matrix(const std::vector<SweepResult>& results) {
         }
         done[index] = true;
     }
-    return render_rows(rows) + "\n" + legend.render();
+    std::map<std::string, std::size_t> runs;
+    for (const SweepResult& result : results) runs[result.interface_name] += result.runs.size();
+    std::string totals = "Runs:";
+    for (const auto& [interface_name, count] : runs) totals += " " + std::to_string(count) + " (" + interface_name + ")";
+    return render_rows(rows) + "\n" + legend.render() + "\n" + totals + "\n";
 }
 
 }  // namespace velmora::uvc_stereo::reliability
