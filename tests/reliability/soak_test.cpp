@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "device/pause.hpp"
+#include "reliability_test.hpp"
 #include "soak_faults.hpp"
 #include "soak_worker.hpp"
 #include "vcam_support.hpp"
@@ -109,15 +109,7 @@ void print_report(unsigned seconds, std::uint64_t seed, const std::vector<SoakWo
     std::fflush(stdout);
 }
 
-class SoakTest : public testing::VirtualDeviceTest {
-protected:
-    void SetUp() override { detail::set_pauses_skipped(true); }
-    void TearDown() override {
-        detail::set_pauses_skipped(false);
-        vcam_load_default_scenario();
-        testing::VirtualDeviceTest::TearDown();
-    }
-};
+using SoakTest = ReliabilityTest;
 
 TEST_F(SoakTest, FourThreadsOnTwoCamerasUnderFaults) {
     const auto seconds = static_cast<unsigned>(environment_number("VELMORA_SOAK_SECONDS", kDefaultSeconds));

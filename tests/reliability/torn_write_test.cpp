@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "device/pause.hpp"
+#include "reliability_test.hpp"
 #include "sdk_client.hpp"
 #include "virtual_devices.hpp"
 
@@ -20,15 +20,7 @@ constexpr const char* kCamera = "cam";
 constexpr std::uint32_t kUserSpace = 0x51000;
 constexpr std::uint32_t kSectorSize = 4096;
 
-class TornWriteTest : public testing::VirtualDeviceTest {
-protected:
-    void SetUp() override { detail::set_pauses_skipped(true); }
-    void TearDown() override {
-        detail::set_pauses_skipped(false);
-        vcam_load_default_scenario();
-        testing::VirtualDeviceTest::TearDown();
-    }
-};
+using TornWriteTest = ReliabilityTest;
 
 bool is_clear_record_error(ErrorCode code) {
     return code == ErrorCode::BadMagic || code == ErrorCode::InvalidHeader || code == ErrorCode::InvalidLength ||

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "c_api_test_support.hpp"
-#include "device/pause.hpp"
+#include "reliability_test.hpp"
 #include "unplug_matrix.hpp"
 #include "unplug_sweep.hpp"
 #include "velmora_uvc_stereo_c.h"
@@ -231,15 +231,7 @@ public:
 
 ::testing::Environment* const kMatrixWriter = ::testing::AddGlobalTestEnvironment(new MatrixWriter);
 
-class UnplugSweepTest : public testing::VirtualDeviceTest, public ::testing::WithParamInterface<std::size_t> {
-protected:
-    void SetUp() override { detail::set_pauses_skipped(true); }
-    void TearDown() override {
-        detail::set_pauses_skipped(false);
-        vcam_load_default_scenario();
-        testing::VirtualDeviceTest::TearDown();
-    }
-};
+class UnplugSweepTest : public ReliabilityTest, public ::testing::WithParamInterface<std::size_t> {};
 
 TEST_P(UnplugSweepTest, EveryRunEndsCleanlyAndTheOperationWorksOnceTheCameraIsBack) {
     const SweptOperation operation = swept_operations()[GetParam()];
