@@ -66,11 +66,7 @@ World make_world(std::mt19937_64& random) {
     return world;
 }
 
-void print_report(unsigned seconds, std::uint64_t seed, const std::vector<SoakWorker>& workers,
-                  const FaultCounts& faults, std::size_t documents) {
-    std::printf("soak: %u s, seed %llu, %zu threads on 2 cameras\n", seconds, static_cast<unsigned long long>(seed),
-                workers.size());
-    std::printf("%-12s %10s %10s %14s %10s\n", "operation", "attempts", "succeeded", "failed cleanly", "recovered");
+WorkerReport sum_of(const std::vector<SoakWorker>& workers) {
     WorkerReport total;
     for (const SoakWorker& worker : workers) {
         const WorkerReport& report = worker.report();
@@ -87,6 +83,15 @@ void print_report(unsigned seconds, std::uint64_t seed, const std::vector<SoakWo
         total.opened_as_legacy += report.opened_as_legacy;
         total.unexpected += report.unexpected;
     }
+    return total;
+}
+
+void print_report(unsigned seconds, std::uint64_t seed, const std::vector<SoakWorker>& workers,
+                  const FaultCounts& faults, std::size_t documents) {
+    std::printf("soak: %u s, seed %llu, %zu threads on 2 cameras\n", seconds, static_cast<unsigned long long>(seed),
+                workers.size());
+    std::printf("%-12s %10s %10s %14s %10s\n", "operation", "attempts", "succeeded", "failed cleanly", "recovered");
+    const WorkerReport total = sum_of(workers);
     for (std::size_t kind = 0; kind < kSoakOperationKinds; ++kind) {
         const OperationCounts& counts = total.operations[kind];
         std::printf("%-12s %10llu %10llu %14llu %10llu\n", soak_operation_name(static_cast<SoakOperation>(kind)),
@@ -107,6 +112,18 @@ void print_report(unsigned seconds, std::uint64_t seed, const std::vector<SoakWo
                 static_cast<unsigned long long>(faults.latency_changes));
     std::printf("unexpected outcomes: %llu\n", static_cast<unsigned long long>(total.unexpected));
     std::fflush(stdout);
+}
+
+// Every worker on its own thread for the given time, the faults running.
+void run_workers(std::vector<SoakWorker>& workers, FaultInjector& faults, unsigned seconds) {
+    std::atomic<bool> stop{false};
+    faults.start();
+    std::vector<std::thread> threads;
+    for (SoakWorker& worker : workers) threads.emplace_back([&worker, &stop] { worker.run_until(stop); });
+    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    stop = true;
+    for (std::thread& thread : threads) thread.join();
+    faults.stop();
 }
 
 using SoakTest = ReliabilityTest;
@@ -139,14 +156,7 @@ TEST_F(SoakTest, FourThreadsOnTwoCamerasUnderFaults) {
     for (SoakWorker& worker : workers) worker.scan_healthy();
 
     FaultInjector faults({"cam0", "cam1"}, random());
-    std::atomic<bool> stop{false};
-    faults.start();
-    std::vector<std::thread> threads;
-    for (SoakWorker& worker : workers) threads.emplace_back([&worker, &stop] { worker.run_until(stop); });
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    stop = true;
-    for (std::thread& thread : threads) thread.join();
-    faults.stop();
+    run_workers(workers, faults, seconds);
 
     // Every IMU burst closes its session, so nothing may be left initialised.
     EXPECT_EQ(vcam_init_depth(), 0);
