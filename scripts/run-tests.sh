@@ -4,8 +4,9 @@
 # the Windows build under Wine, against the installed package, a consumer
 # project, the C and C++ examples (CMake and pkg-config) and the tool, the
 # three packages users install (Windows archive, Debian package, tarball),
-# a build against a stand-in for the vendor's library, and the Python package
-# over the debug build's C library. Ends with one summary line.
+# a build against a stand-in for the vendor's library, the Python package
+# over the debug build's C library, and finally the fuzz targets (seed corpora
+# and a short campaign). Ends with one summary line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -143,6 +144,12 @@ python_check() {
             run_pytest "$venv/bin/python" python/tests
 }
 
+# The fuzz targets: their seed corpora replayed as tests, then a short
+# campaign of every target (scripts/fuzz.sh runs them one after the other).
+fuzz_check() {
+    preset_suite fuzz && scripts/fuzz.sh 15
+}
+
 stage "native debug" preset_suite dev
 stage "address and undefined-behaviour sanitizers" preset_suite asan
 stage "thread sanitizer" preset_suite tsan
@@ -153,6 +160,7 @@ stage "Linux packages (Debian, tarball) from a release build" linux_packages_che
 stage "vendor library configuration (MinGW, contract-only stand-in)" \
     bash tests/packaging/check-vendor-library-build.sh build/mingw build/mingw-vendor
 stage "Python package" python_check
+stage "fuzz targets (15 s each)" fuzz_check
 
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 
