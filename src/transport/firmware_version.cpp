@@ -4,7 +4,7 @@
 #include <array>
 
 #include "transport/flash_session.hpp"
-#include "transport/vendor_status.hpp"
+#include "transport/vendor/vendor_status.hpp"
 
 namespace velmora::uvc_stereo::detail {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "device/pause.hpp"
-#include "transport/sonix_global_lock.hpp"
+#include "transport/vendor/sonix_global_lock.hpp"
 
 namespace velmora::uvc_stereo::testing {
 

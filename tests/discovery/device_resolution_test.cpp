@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "discovery/device_resolution.hpp"
-#include "transport/sonix_global_lock.hpp"
+#include "transport/vendor/sonix_global_lock.hpp"
 #include "virtual_scenario.hpp"
 
 namespace velmora::uvc_stereo {

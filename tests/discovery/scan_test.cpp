@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "transport/sonix_global_lock.hpp"
+#include "transport/vendor/sonix_global_lock.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
 #include "virtual_scenario.hpp"
 

@@ -6,7 +6,7 @@
 #include <thread>
 #include <utility>
 
-#include "transport/sonix_global_lock.hpp"
+#include "transport/vendor/sonix_global_lock.hpp"
 
 namespace velmora::uvc_stereo::win_detail {
 namespace {

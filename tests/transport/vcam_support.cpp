@@ -7,7 +7,7 @@
 
 #include "platform/debug_output.hpp"
 #include "sonix_virtual/vcam_control.hpp"
-#include "transport/sonix_global_lock.hpp"
+#include "transport/vendor/sonix_global_lock.hpp"
 
 namespace velmora::uvc_stereo::transport_test {
 

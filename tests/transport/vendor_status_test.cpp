@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "transport/vendor_status.hpp"
+#include "transport/vendor/vendor_status.hpp"
 #include "vcam_support.hpp"
 
 namespace velmora::uvc_stereo::transport_test {
