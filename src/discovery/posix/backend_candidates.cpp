@@ -53,7 +53,7 @@ Result<CandidateList> list_msmf_entries() {
     const VirtualBackendLists& lists = virtual_backend_lists();
     if (!lists.available()) return CandidateList{};
     const std::uint32_t failure = lists.failure_hresult(VCAM_BACKEND_MSMF);
-    if (failure != 0) return detail::make_hresult_status(detail::kMfStartupOperation, failure);
+    if (failure != 0) return platform::make_hresult_status(detail::kMfStartupOperation, failure);
     CandidateList candidates;
     const std::size_t count = lists.entry_count(VCAM_BACKEND_MSMF);
     for (std::size_t i = 0; i < count; ++i) {
@@ -72,7 +72,7 @@ Result<CandidateList> list_dshow_entries() {
     const VirtualBackendLists& lists = virtual_backend_lists();
     if (!lists.available()) return CandidateList{};
     const std::uint32_t failure = lists.failure_hresult(VCAM_BACKEND_DSHOW);
-    if (failure != 0) return detail::make_hresult_status(detail::kSystemDeviceEnumOperation, failure);
+    if (failure != 0) return platform::make_hresult_status(detail::kSystemDeviceEnumOperation, failure);
     CandidateList candidates;
     int index = 0;
     const std::size_t count = lists.entry_count(VCAM_BACKEND_DSHOW);
