@@ -6,20 +6,21 @@
 #include <vector>
 
 #include "discovery/device_resolution.hpp"
+#include "sonix_virtual/vcam_control.h"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
 #include "transport/vendor/sonix_global_lock.hpp"
-#include "virtual_scenario.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
 
+using testing::load_scenario;
 using testing::scenario_json;
 using testing::vendor_path;
 using testing::VirtualCamera;
 
 VirtualCamera camera(std::string id, std::uint16_t pid, std::string serial) {
-    VirtualCamera out;
-    out.id = std::move(id);
-    out.pid = pid;
+    VirtualCamera out = testing::identity_only_camera(std::move(id), pid);
     out.serial_number = std::move(serial);
     out.descriptor_text = "text-" + out.id;
     return out;
@@ -34,10 +35,10 @@ Result<win_detail::EnumeratedDevice> resolve(const FlashConfig& config) {
     return chosen;
 }
 
-class DeviceResolutionTest : public testing::VirtualScenarioTest {
+class DeviceResolutionTest : public testing::VirtualCameraTest {
 protected:
     void SetUp() override {
-        load(scenario_json({camera("a", 0x0643, "SN-A"), camera("b", 0x0645, "SN-B"), camera("c", 0x0643, "SN-B")}));
+        load_scenario(scenario_json({camera("a", 0x0643, "SN-A"), camera("b", 0x0645, "SN-B"), camera("c", 0x0643, "SN-B")}));
     }
 };
 
@@ -166,7 +167,7 @@ TEST_F(DeviceResolutionTest, EnumerationFailures) {
 
     std::vector<VirtualCamera> many;
     for (int i = 0; i < 65; ++i) many.push_back(camera("m" + std::to_string(i), 0x0643, "SN"));
-    load(scenario_json(many, {}, R"({"enum_beyond_capacity":"fail"})"));
+    load_scenario(scenario_json(many, {}, R"({"enum_beyond_capacity":"fail"})"));
     const Result<win_detail::EnumeratedDevice> failed = resolve(FlashConfig{});
     EXPECT_EQ(failed.status().code(), ErrorCode::BackendError);
     EXPECT_EQ(failed.status().message(), "SonixCam_EnumCameras failed: vendor_code=ecEnumDeviceFail(3)");
