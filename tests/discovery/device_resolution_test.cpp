@@ -9,7 +9,7 @@
 #include "sonix_virtual/vcam_control.h"
 #include "support/virtual_camera.hpp"
 #include "support/virtual_camera_test.hpp"
-#include "transport/vendor/sonix_global_lock.hpp"
+#include "transport/vendor/vendor_session.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
@@ -26,13 +26,11 @@ VirtualCamera camera(std::string id, std::uint16_t pid, std::string serial) {
     return out;
 }
 
-// Resolution runs inside an operation's bracket: the lock and one Init.
+// Resolution runs inside an operation's vendor session: the lock and one Init.
 Result<win_detail::EnumeratedDevice> resolve(const FlashConfig& config) {
-    const win_detail::SonixGlobalLock lock;
-    if (!SonixCam_Init()) return Status(ErrorCode::BackendError, "test could not initialise the vendor library");
-    Result<win_detail::EnumeratedDevice> chosen = win_detail::resolve_device_with_active_runtime(config, false);
-    (void)SonixCam_UnInit();
-    return chosen;
+    win_detail::VendorSession vendor;
+    if (!vendor.try_initialize()) return Status(ErrorCode::BackendError, "test could not initialise the vendor library");
+    return win_detail::resolve_device_with_active_runtime(config, false);
 }
 
 class DeviceResolutionTest : public testing::VirtualCameraTest {

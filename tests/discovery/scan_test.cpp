@@ -7,7 +7,6 @@
 #include "sonix_virtual/vcam_control.h"
 #include "support/virtual_camera.hpp"
 #include "support/virtual_camera_test.hpp"
-#include "transport/vendor/sonix_global_lock.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
 
 namespace velmora::uvc_stereo {
@@ -23,7 +22,7 @@ protected:
     // Every scan must leave the vendor library balanced and the lock free.
     static void expect_released() {
         EXPECT_EQ(vcam_init_depth(), 0);
-        EXPECT_TRUE(win_detail::SonixGlobalLock::is_available_to_this_thread());
+        EXPECT_TRUE(testing::vendor_lock_free());
     }
 };
 
