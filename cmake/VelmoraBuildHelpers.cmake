@@ -20,24 +20,6 @@ function(velmora_configure_shipped_library target export_name)
     endif()
 endfunction()
 
-# Each subsystem folder registers its sources here; src/CMakeLists.txt builds
-# the static core, the C++ shared library and the C shared library from them.
-function(velmora_core_sources)
-    foreach(source IN LISTS ARGN)
-        get_filename_component(absolute "${source}" ABSOLUTE)
-        set_property(GLOBAL APPEND PROPERTY VELMORA_CORE_SOURCES "${absolute}")
-    endforeach()
-endfunction()
-
-# Sources compiled only into the shared libraries (never into tests), such as
-# the Windows DLL entry point.
-function(velmora_dll_sources)
-    foreach(source IN LISTS ARGN)
-        get_filename_component(absolute "${source}" ABSOLUTE)
-        set_property(GLOBAL APPEND PROPERTY VELMORA_DLL_SOURCES "${absolute}")
-    endforeach()
-endfunction()
-
 # One GoogleTest executable per test folder, run as one CTest test (natively,
 # or under Wine through CMAKE_CROSSCOMPILING_EMULATOR when cross-building).
 #   velmora_add_test(NAME formats_tests SOURCES a.cpp b.cpp LIBS ... [LABELS ...])

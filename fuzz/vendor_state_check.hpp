@@ -9,7 +9,7 @@
 
 #include "property_check.hpp"
 #include "sonix_virtual/vcam_control.h"
-#include "transport/sonix_global_lock.hpp"
+#include "transport/vendor/sonix_global_lock.hpp"
 
 namespace velmora::uvc_stereo::fuzzing {
 

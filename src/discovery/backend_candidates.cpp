@@ -1,17 +1,9 @@
 // Candidate building and HRESULT failure texts shared by the back-end enumerations.
 #include "discovery/backend_candidates.hpp"
 
-#include <cstdio>
-
 #include "discovery/windows_usb_identity.hpp"
 
 namespace velmora::uvc_stereo::detail {
-
-namespace {
-
-constexpr std::size_t kHresultMessageSize = 128;
-
-}  // namespace
 
 win_detail::WinOpenCvCameraCandidate make_backend_candidate(OpenCvBackend backend, int index, std::string name,
                                                              std::string device_path) {
@@ -27,12 +19,6 @@ win_detail::WinOpenCvCameraCandidate make_backend_candidate(OpenCvBackend backen
 
 std::string dshow_display_name(std::string friendly_name, std::string description) {
     return friendly_name.empty() ? std::move(description) : std::move(friendly_name);
-}
-
-Status make_hresult_status(const char* operation, std::uint32_t hresult) {
-    char buffer[kHresultMessageSize] = {};
-    std::snprintf(buffer, sizeof(buffer), "%s failed: hr=0x%08lX", operation, static_cast<unsigned long>(hresult));
-    return Status(ErrorCode::BackendError, buffer);
 }
 
 }  // namespace velmora::uvc_stereo::detail

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "discovery/opencv_indices.hpp"
+#include "platform/hresult_status.hpp"
 #include "velmora/uvc_stereo/status.hpp"
 
 namespace velmora::uvc_stereo::detail {
@@ -28,9 +29,6 @@ win_detail::WinOpenCvCameraCandidate make_backend_candidate(OpenCvBackend backen
 // DirectShow names a device by "FriendlyName", or by "Description" when the
 // friendly name is empty.
 std::string dshow_display_name(std::string friendly_name, std::string description);
-
-// BackendError "<operation> failed: hr=0x%08lX" with the HRESULT's 32 bits.
-Status make_hresult_status(const char* operation, std::uint32_t hresult);
 
 // Runs one back-end enumeration; an exception becomes InternalError with its
 // what() text, or unknown_exception_text for anything not derived from

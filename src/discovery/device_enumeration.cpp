@@ -8,7 +8,7 @@
 #include "discovery/scan_whitelist.hpp"
 #include "discovery/vendor_record_text.hpp"
 #include "discovery/windows_usb_identity.hpp"
-#include "transport/vendor_status.hpp"
+#include "transport/vendor/vendor_status.hpp"
 
 namespace velmora::uvc_stereo::win_detail {
 

@@ -13,3 +13,12 @@ namespace velmora::uvc_stereo::win_detail {
 Result<EnumeratedDevice> resolve_device_with_active_runtime(const FlashConfig& config, bool with_opencv_indices);
 
 }  // namespace velmora::uvc_stereo::win_detail
+
+namespace velmora::uvc_stereo::detail {
+
+// How an operation finds its camera in a fresh enumeration; the real one is
+// win_detail::resolve_device_with_active_runtime. Tests substitute their own
+// to drive the failure paths that the vendor library cannot provoke.
+using DeviceResolver = Result<win_detail::EnumeratedDevice> (*)(const FlashConfig& config, bool with_opencv_indices);
+
+}  // namespace velmora::uvc_stereo::detail

@@ -6,9 +6,9 @@
 
 #include "discovery/device_resolution.hpp"
 #include "discovery/windows_usb_identity.hpp"
-#include "transport/sonix_global_lock.hpp"
-#include "transport/vendor_session.hpp"
-#include "transport/vendor_status.hpp"
+#include "sonix_camera.h"
+#include "transport/vendor/vendor_session.hpp"
+#include "transport/vendor/vendor_status.hpp"
 #include "transport/vendor_xu.hpp"
 
 namespace velmora::uvc_stereo::detail {
@@ -69,14 +69,9 @@ XuCapabilityProbeResult probe_xu_capability(const DeviceInfo& device) {
 }
 
 XuCapabilityProbeResult probe_xu_capability_using(const DeviceInfo& device, DeviceResolver resolve) {
-    // Declared before the guard: the lock is released after SonixCam_UnInit.
-    win_detail::SonixGlobalLock lock;
-    VendorInitGuard vendor;
-    if (!SonixCam_Init()) {
-        return failed_probe(win_detail::make_vendor_status(ErrorCode::DeviceUnavailable, "SonixCam_Init", nullptr),
-                            XuProbeFailure::CameraNotReached);
-    }
-    vendor.arm();
+    win_detail::VendorSession vendor;
+    Status initialized = vendor.initialize(ErrorCode::DeviceUnavailable);
+    if (!initialized.ok()) return failed_probe(std::move(initialized), XuProbeFailure::CameraNotReached);
     try {
         return read_capability_report(device, resolve);
     } catch (const std::exception& error) {

@@ -1,8 +1,8 @@
 // Reading a camera's capability report through its capability extension unit.
 #pragma once
 
+#include "discovery/device_resolution.hpp"
 #include "formats/capability_report.hpp"
-#include "transport/vendor_session.hpp"
 #include "velmora/uvc_stereo/records.hpp"
 
 namespace velmora::uvc_stereo::detail {

@@ -4,7 +4,8 @@
 #include <array>
 
 #include "transport/flash_session.hpp"
-#include "transport/vendor_status.hpp"
+#include "transport/vendor/vendor_status.hpp"
+#include "velmora/uvc_stereo/flash_transport.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
@@ -41,3 +42,11 @@ Result<std::string> read_firmware_version_from_device(const FlashConfig& config)
 }
 
 }  // namespace velmora::uvc_stereo::detail
+
+namespace velmora::uvc_stereo {
+
+Result<std::string> read_firmware_version(const FlashConfig& config) {
+    return detail::read_firmware_version_from_device(config);
+}
+
+}  // namespace velmora::uvc_stereo

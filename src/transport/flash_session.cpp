@@ -6,7 +6,7 @@
 
 #include "discovery/device_resolution.hpp"
 #include "platform/debug_output.hpp"
-#include "transport/vendor_status.hpp"
+#include "transport/vendor/vendor_status.hpp"
 #include "velmora/uvc_stereo/flash_range.hpp"
 
 namespace velmora::uvc_stereo::detail {
@@ -21,14 +21,9 @@ constexpr std::uint64_t kLastFlashAddress = 0xFFFFFFFFu;
 
 FlashSession::FlashSession(const FlashConfig& caller_config) : config(caller_config) {}
 
-FlashSession::~FlashSession() {
-    // The lock member is released after this body, so UnInit still runs under it.
-    if (vendor_initialized) (void)SonixCam_UnInit();
-}
-
 Status open_flash_session(FlashSession& session) {
-    if (!SonixCam_Init()) return win_detail::make_vendor_status(ErrorCode::DeviceUnavailable, "SonixCam_Init", nullptr);
-    session.vendor_initialized = true;
+    Status initialized = session.vendor.initialize(ErrorCode::DeviceUnavailable);
+    if (!initialized.ok()) return initialized;
 
     Result<win_detail::EnumeratedDevice> resolved =
         win_detail::resolve_device_with_active_runtime(session.config, false);

@@ -7,26 +7,25 @@
 #include <vector>
 
 #include "sonix_camera.h"
-#include "transport/sonix_global_lock.hpp"
+#include "transport/vendor/vendor_session.hpp"
 #include "velmora/uvc_stereo/records.hpp"
 #include "velmora/uvc_stereo/status.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
-// Holds the vendor lock from construction to destruction; on destruction the
-// vendor library is uninitialised first (only when SonixCam_Init succeeded),
-// then the lock is released. Never shared or copied.
+// Holds the vendor lock from construction to destruction (the vendor
+// session); on destruction the vendor library is uninitialised first (only
+// when SonixCam_Init succeeded), then the lock is released. Never shared or
+// copied.
 struct FlashSession {
     explicit FlashSession(const FlashConfig& caller_config);
-    ~FlashSession();
     FlashSession(const FlashSession&) = delete;
     FlashSession& operator=(const FlashSession&) = delete;
     FlashSession(FlashSession&&) = delete;
     FlashSession& operator=(FlashSession&&) = delete;
 
     FlashConfig config;
-    win_detail::SonixGlobalLock lock;
-    bool vendor_initialized = false;
+    win_detail::VendorSession vendor;  // after config: the lock is taken once the configuration is copied
     bool device_ready = false;
     SonixLib::scDevice_t device;
     SonixLib::scSerialFlashType_t flash_type = SonixLib::SF_UNKNOW;

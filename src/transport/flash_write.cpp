@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "formats/flash_sectors.hpp"
-#include "transport/vendor_status.hpp"
+#include "transport/vendor/vendor_status.hpp"
 #include "velmora/uvc_stereo/flash_range.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"

@@ -3,11 +3,11 @@
 
 #include <exception>
 
+#include "sonix_camera.h"
 #include "transport/capability_probe.hpp"
 #include "transport/imu_payload.hpp"
-#include "transport/sonix_global_lock.hpp"
-#include "transport/vendor_session.hpp"
-#include "transport/vendor_status.hpp"
+#include "transport/vendor/vendor_session.hpp"
+#include "transport/vendor/vendor_status.hpp"
 #include "transport/vendor_xu.hpp"
 #include "transport/windows_imu_reader.hpp"
 
@@ -34,17 +34,18 @@ Result<ReadImuResult> ImuReader::read() {
 
 namespace {
 
-// Runs under the vendor lock with SonixCam_Init done: finds the device and
-// selects its IMU extension unit.
+// Runs in a vendor session with SonixCam_Init done: finds the device,
+// selects its IMU extension unit, and hands the session's Init on to the
+// reader, which keeps it until it is destroyed.
 Status open_imu_session(const DeviceInfo& device, const ImuTransportConfig& transport, DeviceResolver resolve,
-                        std::unique_ptr<ImuReader::Impl>& session) {
+                        win_detail::VendorSession& vendor, std::unique_ptr<ImuReader::Impl>& session) {
     Result<win_detail::EnumeratedDevice> resolved = resolve(make_selection_config(device), false);
     if (!resolved.ok()) return resolved.status();
     SonixLib::scDevice_t record = resolved.value().device;
     if (!SonixCam_SetNodeID(&record, transport.xu_unit, kVendorXuGuid.data())) {
         return win_detail::make_vendor_status(ErrorCode::BackendError, "SonixCam_SetNodeID", &record);
     }
-    session = std::make_unique<WindowsImuReader>(record, transport);
+    session = std::make_unique<WindowsImuReader>(record, transport, vendor.hand_off());
     return Status();
 }
 
@@ -61,17 +62,13 @@ Result<ImuReader> open_imu_platform_using(const DeviceInfo& device, const ImuTra
     }
     if (!is_valid_transport(transport)) return Status(ErrorCode::InvalidArgument, "invalid IMU transport configuration");
 
-    // Declared before the guard: the lock is released after any SonixCam_UnInit.
-    win_detail::SonixGlobalLock lock;
-    VendorInitGuard vendor;
+    win_detail::VendorSession vendor;
     try {
-        if (!SonixCam_Init()) return win_detail::make_vendor_status(ErrorCode::DeviceUnavailable, "SonixCam_Init", nullptr);
-        vendor.arm();
+        Status initialized = vendor.initialize(ErrorCode::DeviceUnavailable);
+        if (!initialized.ok()) return initialized;
         std::unique_ptr<ImuReader::Impl> session;
-        Status opened = open_imu_session(device, transport, resolve, session);
+        Status opened = open_imu_session(device, transport, resolve, vendor, session);
         if (!opened.ok()) return opened;
-        // From here the session owns the initialisation.
-        vendor.hand_on();
         return ImuReader(std::move(session));
     } catch (const std::exception& error) {
         return Status(ErrorCode::InternalError, error.what());

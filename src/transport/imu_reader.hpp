@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "discovery/device_resolution.hpp"
 #include "transport/imu_transport_config.hpp"
-#include "transport/vendor_session.hpp"
 #include "velmora/uvc_stereo/records.hpp"
 #include "velmora/uvc_stereo/status.hpp"
 

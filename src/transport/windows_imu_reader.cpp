@@ -2,21 +2,18 @@
 #include "transport/windows_imu_reader.hpp"
 
 #include <algorithm>
+#include <utility>
 
 #include "transport/imu_payload.hpp"
 #include "transport/monotonic_clock.hpp"
-#include "transport/sonix_global_lock.hpp"
-#include "transport/vendor_status.hpp"
+#include "transport/vendor/sonix_global_lock.hpp"
+#include "transport/vendor/vendor_status.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
-WindowsImuReader::WindowsImuReader(const SonixLib::scDevice_t& device, const ImuTransportConfig& transport)
-    : device_(device), transport_(transport), buffer_(transport.xu_length, 0) {}
-
-WindowsImuReader::~WindowsImuReader() {
-    win_detail::SonixGlobalLock lock;
-    (void)SonixCam_UnInit();
-}
+WindowsImuReader::WindowsImuReader(const SonixLib::scDevice_t& device, const ImuTransportConfig& transport,
+                                   win_detail::HeldVendorInit vendor_init)
+    : device_(device), transport_(transport), buffer_(transport.xu_length, 0), vendor_init_(std::move(vendor_init)) {}
 
 Result<ReadImuResult> WindowsImuReader::read() {
     win_detail::SonixGlobalLock lock;

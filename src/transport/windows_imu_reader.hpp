@@ -8,15 +8,17 @@
 #include "sonix_camera.h"
 #include "transport/imu_reader.hpp"
 #include "transport/imu_transport_config.hpp"
+#include "transport/vendor/vendor_session.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
-// Owns one outstanding SonixCam_Init (taken by the open) and gives it back on
-// destruction under the vendor lock. The extension unit stays selected.
+// Owns one outstanding SonixCam_Init (handed off by the open's session) and
+// gives it back on destruction under the vendor lock, before its buffer is
+// freed. The extension unit stays selected.
 class WindowsImuReader final : public ImuReader::Impl {
 public:
-    WindowsImuReader(const SonixLib::scDevice_t& device, const ImuTransportConfig& transport);
-    ~WindowsImuReader() override;
+    WindowsImuReader(const SonixLib::scDevice_t& device, const ImuTransportConfig& transport,
+                     win_detail::HeldVendorInit vendor_init);
     WindowsImuReader(const WindowsImuReader&) = delete;
     WindowsImuReader& operator=(const WindowsImuReader&) = delete;
 
@@ -27,6 +29,7 @@ private:
     SonixLib::scDevice_t device_;
     ImuTransportConfig transport_;
     std::vector<std::uint8_t> buffer_;  // xu_length bytes, allocated once
+    win_detail::HeldVendorInit vendor_init_;  // declared last: given back first
 };
 
 }  // namespace velmora::uvc_stereo::detail

@@ -8,6 +8,7 @@
 
 #include "c_api_test_support.hpp"
 #include "sonix_virtual/vcam_control.hpp"
+#include "support/virtual_camera.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
 #include "velmora_uvc_stereo_c.h"
 
@@ -17,6 +18,9 @@ namespace {
 using testing::all_bytes_are;
 using testing::fill_bytes;
 using testing::last_message;
+using uvc_stereo::testing::identity_only_camera;
+using uvc_stereo::testing::scenario_json;
+using uvc_stereo::testing::VirtualCamera;
 
 constexpr std::uint16_t kReportingPid = 0x0643;  // "cam0" of the default scenario
 constexpr std::uint16_t kLegacyPid = 0x0645;     // "cam1", answers the capability control with zeros
@@ -95,11 +99,9 @@ TEST_F(DeviceFunctions, EmptyScanGivesNoDevicesFoundWithClearedOuts) {
 }
 
 TEST_F(DeviceFunctions, ScanOutcomesArePassedOnUnchanged) {
-    std::string many = R"({"library": {"enum_beyond_capacity": "fail"}, "devices": [)";
-    for (int i = 0; i < 65; ++i) {
-        many += (i ? "," : "") + std::string(R"({"id": "n)") + std::to_string(i) + R"(", "vid": "0x0C45", "pid": "0x0643"})";
-    }
-    many += "]}";
+    std::vector<VirtualCamera> cameras;
+    for (int i = 0; i < 65; ++i) cameras.push_back(identity_only_camera("n" + std::to_string(i)));
+    const std::string many = scenario_json(cameras, {}, R"({"enum_beyond_capacity": "fail"})");
     const struct {
         const char* name;
         std::string scenario;  // empty: the default one, with a failing enumeration

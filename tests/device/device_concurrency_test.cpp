@@ -10,13 +10,16 @@
 #include <vector>
 
 #include "sonix_virtual/vcam_control.h"
+#include "support/call_log.hpp"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
+#include "support/virtual_flash.hpp"
 #include "velmora/uvc_stereo/device.hpp"
-#include "virtual_devices.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
 
-using DeviceConcurrencyTest = testing::VirtualDeviceTest;
+using DeviceConcurrencyTest = testing::VirtualCameraTest;
 
 using testing::VirtualCamera;
 
@@ -86,11 +89,9 @@ void expect_flash_sessions_unbroken() {
 }
 
 TEST_F(DeviceConcurrencyTest, TwoDevicesOnTwoThreads) {
-    VirtualCamera left;
-    left.id = "left";
+    VirtualCamera left("left");
     left.pid = 0x0643;  // also passes the firmware gate on every open
-    VirtualCamera right;
-    right.id = "right";
+    VirtualCamera right("right");
     right.legacy = true;
     testing::load_cameras({left, right});
     testing::clear_calls();

@@ -9,13 +9,15 @@
 
 #include "pause_recorder.hpp"
 #include "sonix_virtual/vcam_control.h"
+#include "support/call_log.hpp"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
 #include "velmora/uvc_stereo/device.hpp"
-#include "virtual_devices.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
 
-using DeviceImuTest = testing::VirtualDeviceTest;
+using DeviceImuTest = testing::VirtualCameraTest;
 
 using testing::VirtualCamera;
 
@@ -51,10 +53,8 @@ TEST_F(DeviceImuTest, SessionLifecycle) {
 }
 
 TEST_F(DeviceImuTest, DestroyingOrReplacingADeviceEndsItsSession) {
-    VirtualCamera first;
-    first.id = "first";
-    VirtualCamera second;
-    second.id = "second";
+    VirtualCamera first("first");
+    VirtualCamera second("second");
     testing::load_cameras({first, second});
     {
         Device device = open_camera("first");
@@ -71,11 +71,9 @@ TEST_F(DeviceImuTest, DestroyingOrReplacingADeviceEndsItsSession) {
 }
 
 TEST_F(DeviceImuTest, ReadsUseTheLegacyOrReportedControl) {
-    VirtualCamera legacy;
-    legacy.id = "legacy";
+    VirtualCamera legacy("legacy");
     legacy.legacy = true;
-    VirtualCamera reported;
-    reported.id = "reported";
+    VirtualCamera reported("reported");
     reported.imu.unit = 6;
     reported.imu.selector = 3;
     reported.imu.length = 20;

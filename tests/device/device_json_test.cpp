@@ -8,13 +8,16 @@
 #include <vector>
 
 #include "pause_recorder.hpp"
+#include "support/call_log.hpp"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
+#include "support/virtual_flash.hpp"
 #include "velmora/uvc_stereo/device.hpp"
-#include "virtual_devices.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
 
-using DeviceJsonTest = testing::VirtualDeviceTest;
+using DeviceJsonTest = testing::VirtualCameraTest;
 
 using testing::VirtualCamera;
 
@@ -150,10 +153,8 @@ TEST_F(DeviceJsonTest, LegacyCameraUsesItsFourKilobyteSpace) {
 }
 
 TEST_F(DeviceJsonTest, BothCallsRefusedWhileTheImuIsOpenEvenWithoutFlash) {
-    VirtualCamera with_flash;
-    with_flash.id = "flash";
-    VirtualCamera imu_only;
-    imu_only.id = "imu-only";
+    VirtualCamera with_flash("flash");
+    VirtualCamera imu_only("imu-only");
     imu_only.report_flash = false;
     imu_only.json_text.clear();
     testing::load_cameras({with_flash, imu_only});

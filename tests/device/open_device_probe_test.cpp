@@ -9,14 +9,17 @@
 #include <vector>
 
 #include "device/device_impl.hpp"
+#include "sonix_virtual/vcam_control.hpp"
+#include "support/call_log.hpp"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
 #include "velmora/uvc_stereo/device.hpp"
-#include "virtual_devices.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
 
 using testing::VirtualCamera;
-using OpenDeviceProbeTest = testing::VirtualDeviceTest;
+using OpenDeviceProbeTest = testing::VirtualCameraTest;
 
 constexpr std::uint8_t kReported = 1;
 constexpr std::uint8_t kLegacy = 2;

@@ -11,13 +11,16 @@
 
 #include "device/device_impl.hpp"
 #include "pause_recorder.hpp"
+#include "support/call_log.hpp"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
+#include "support/virtual_flash.hpp"
 #include "velmora/uvc_stereo/device.hpp"
-#include "virtual_devices.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
 
-using OpenDeviceTest = testing::VirtualDeviceTest;
+using OpenDeviceTest = testing::VirtualCameraTest;
 
 using testing::VirtualCamera;
 

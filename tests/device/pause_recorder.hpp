@@ -4,11 +4,10 @@
 
 #include <chrono>
 #include <mutex>
-#include <thread>
 #include <vector>
 
 #include "device/pause.hpp"
-#include "transport/sonix_global_lock.hpp"
+#include "support/virtual_camera_test.hpp"
 
 namespace velmora::uvc_stereo::testing {
 
@@ -35,18 +34,9 @@ public:
     }
 
 private:
-    // Asked from another thread: the lock is re-entrant, so the pausing
-    // thread itself could always take it.
-    static bool vendor_lock_free_for_others() {
-        bool available = false;
-        std::thread other([&] { available = win_detail::SonixGlobalLock::is_available_to_this_thread(); });
-        other.join();
-        return available;
-    }
-
     static void record(std::chrono::milliseconds duration, void* context) {
         auto* self = static_cast<PauseRecorder*>(context);
-        const bool lock_free = vendor_lock_free_for_others();
+        const bool lock_free = vendor_lock_free();
         std::lock_guard<std::mutex> guard(self->mutex_);
         self->pauses_.push_back(duration);
         if (!lock_free) ++self->pauses_under_lock_;

@@ -6,8 +6,9 @@
 
 #include "device/pause.hpp"
 #include "pause_recorder.hpp"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
 #include "velmora/uvc_stereo/device.hpp"
-#include "virtual_devices.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {

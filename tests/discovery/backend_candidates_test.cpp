@@ -23,7 +23,7 @@ TEST(BackendCandidatesTest, HresultTextsUseEightUpperCaseDigits) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.expected);
-        const Status status = make_hresult_status(row.operation, row.hresult);
+        const Status status = platform::make_hresult_status(row.operation, row.hresult);
         EXPECT_EQ(status.code(), ErrorCode::BackendError);
         EXPECT_EQ(status.message(), row.expected);
     }

@@ -6,38 +6,37 @@
 #include <vector>
 
 #include "discovery/device_resolution.hpp"
-#include "transport/sonix_global_lock.hpp"
-#include "virtual_scenario.hpp"
+#include "sonix_virtual/vcam_control.h"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
+#include "transport/vendor/vendor_session.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
 
+using testing::load_scenario;
 using testing::scenario_json;
 using testing::vendor_path;
 using testing::VirtualCamera;
 
 VirtualCamera camera(std::string id, std::uint16_t pid, std::string serial) {
-    VirtualCamera out;
-    out.id = std::move(id);
-    out.pid = pid;
+    VirtualCamera out = testing::identity_only_camera(std::move(id), pid);
     out.serial_number = std::move(serial);
     out.descriptor_text = "text-" + out.id;
     return out;
 }
 
-// Resolution runs inside an operation's bracket: the lock and one Init.
+// Resolution runs inside an operation's vendor session: the lock and one Init.
 Result<win_detail::EnumeratedDevice> resolve(const FlashConfig& config) {
-    const win_detail::SonixGlobalLock lock;
-    if (!SonixCam_Init()) return Status(ErrorCode::BackendError, "test could not initialise the vendor library");
-    Result<win_detail::EnumeratedDevice> chosen = win_detail::resolve_device_with_active_runtime(config, false);
-    (void)SonixCam_UnInit();
-    return chosen;
+    win_detail::VendorSession vendor;
+    if (!vendor.try_initialize()) return Status(ErrorCode::BackendError, "test could not initialise the vendor library");
+    return win_detail::resolve_device_with_active_runtime(config, false);
 }
 
-class DeviceResolutionTest : public testing::VirtualScenarioTest {
+class DeviceResolutionTest : public testing::VirtualCameraTest {
 protected:
     void SetUp() override {
-        load(scenario_json({camera("a", 0x0643, "SN-A"), camera("b", 0x0645, "SN-B"), camera("c", 0x0643, "SN-B")}));
+        load_scenario(scenario_json({camera("a", 0x0643, "SN-A"), camera("b", 0x0645, "SN-B"), camera("c", 0x0643, "SN-B")}));
     }
 };
 
@@ -166,7 +165,7 @@ TEST_F(DeviceResolutionTest, EnumerationFailures) {
 
     std::vector<VirtualCamera> many;
     for (int i = 0; i < 65; ++i) many.push_back(camera("m" + std::to_string(i), 0x0643, "SN"));
-    load(scenario_json(many, {}, R"({"enum_beyond_capacity":"fail"})"));
+    load_scenario(scenario_json(many, {}, R"({"enum_beyond_capacity":"fail"})"));
     const Result<win_detail::EnumeratedDevice> failed = resolve(FlashConfig{});
     EXPECT_EQ(failed.status().code(), ErrorCode::BackendError);
     EXPECT_EQ(failed.status().message(), "SonixCam_EnumCameras failed: vendor_code=ecEnumDeviceFail(3)");

@@ -8,14 +8,17 @@
 #include <vector>
 
 #include "discovery/opencv_indices.hpp"
+#include "sonix_virtual/vcam_control.h"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
-#include "virtual_scenario.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
 
 using testing::BackendEntry;
 using testing::Backends;
+using testing::load_scenario;
 using testing::scenario_json;
 using testing::vendor_path;
 using testing::VirtualCamera;
@@ -24,9 +27,7 @@ using Indices = std::map<OpenCvBackend, int>;
 constexpr std::uint32_t kEFail = 0x80004005;
 
 VirtualCamera camera(std::string id, std::uint16_t pid = 0x0643) {
-    VirtualCamera out;
-    out.id = std::move(id);
-    out.pid = pid;
+    VirtualCamera out = testing::identity_only_camera(std::move(id), pid);
     out.product_name = "Stereo " + out.id;
     return out;
 }
@@ -48,7 +49,7 @@ std::vector<Indices> scan_indices() {
     return out;
 }
 
-class ScanOpenCvIndicesTest : public testing::VirtualScenarioTest {};
+class ScanOpenCvIndicesTest : public testing::VirtualCameraTest {};
 
 TEST_F(ScanOpenCvIndicesTest, DefaultScenarioHasBothBackEnds) {
     vcam_load_default_scenario();
@@ -92,7 +93,7 @@ TEST_F(ScanOpenCvIndicesTest, Lists) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        load(scenario_json(row.cameras, row.backends));
+        load_scenario(scenario_json(row.cameras, row.backends));
         EXPECT_EQ(scan_indices(), row.expected);
     }
 }
@@ -101,7 +102,7 @@ TEST_F(ScanOpenCvIndicesTest, BackEndFailureTexts) {
     testing::Backends failing;
     failing.msmf_failure = kEFail;
     failing.dshow_failure = 0x80070005;
-    load(scenario_json({camera("a")}, failing));
+    load_scenario(scenario_json({camera("a")}, failing));
     const auto msmf = win_detail::enumerate_msmf_backend_candidates();
     EXPECT_EQ(msmf.status().code(), ErrorCode::BackendError);
     EXPECT_EQ(msmf.status().message(), "MFStartup failed: hr=0x80004005");

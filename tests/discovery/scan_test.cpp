@@ -4,30 +4,30 @@
 #include <string>
 #include <vector>
 
-#include "transport/sonix_global_lock.hpp"
+#include "sonix_virtual/vcam_control.h"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
-#include "virtual_scenario.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
 
+using testing::load_scenario;
 using testing::scenario_json;
 using testing::vendor_path;
 using testing::VirtualCamera;
 
-class ScanTest : public testing::VirtualScenarioTest {
+class ScanTest : public testing::VirtualCameraTest {
 protected:
     // Every scan must leave the vendor library balanced and the lock free.
     static void expect_released() {
         EXPECT_EQ(vcam_init_depth(), 0);
-        EXPECT_TRUE(win_detail::SonixGlobalLock::is_available_to_this_thread());
+        EXPECT_TRUE(testing::vendor_lock_free());
     }
 };
 
 VirtualCamera camera(std::string id, std::uint16_t pid = 0x0643) {
-    VirtualCamera out;
-    out.id = std::move(id);
-    out.pid = pid;
+    VirtualCamera out = testing::identity_only_camera(std::move(id), pid);
     out.serial_number = "SN-" + out.id;
     return out;
 }
@@ -89,7 +89,7 @@ TEST_F(ScanTest, NoCameraAndVendorFailures) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        load(scenario_json(cameras(row.cameras), {}, row.library_json));
+        load_scenario(scenario_json(cameras(row.cameras), {}, row.library_json));
         if (row.failing_function != nullptr) {
             ASSERT_EQ(vcam_fail_call(row.failing_function, 1, row.vendor_code), 0);
         }
@@ -165,7 +165,7 @@ TEST_F(ScanTest, IdsTextsAndWhitelist) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
-        load(scenario_json({row.camera}));
+        load_scenario(scenario_json({row.camera}));
         const Result<std::vector<DeviceInfo>> scanned = scan_devices();
         ASSERT_TRUE(scanned.ok()) << scanned.status().message();
         ASSERT_EQ(scanned.value().size(), row.listed ? 1u : 0u);
@@ -184,7 +184,7 @@ TEST_F(ScanTest, IdsTextsAndWhitelist) {
 TEST_F(ScanTest, Filters) {
     VirtualCamera no_serial = camera("b", 0x0645);
     no_serial.serial_number = std::nullopt;
-    load(scenario_json({camera("a"), no_serial, camera("c", 0x2502)}));
+    load_scenario(scenario_json({camera("a"), no_serial, camera("c", 0x2502)}));
     struct Row {
         const char* label;
         DeviceScanFilter filter;
@@ -220,7 +220,7 @@ TEST_F(ScanTest, Filters) {
 TEST_F(ScanTest, AtMost64RecordsAreConsidered) {
     for (const char* overflow : {"clamp", "report"}) {
         SCOPED_TRACE(overflow);
-        load(scenario_json(cameras(66), {}, std::string(R"({"enum_beyond_capacity":")") + overflow + "\"}"));
+        load_scenario(scenario_json(cameras(66), {}, std::string(R"({"enum_beyond_capacity":")") + overflow + "\"}"));
         const Result<std::vector<DeviceInfo>> scanned = scan_devices();
         ASSERT_TRUE(scanned.ok()) << scanned.status().message();
         ASSERT_EQ(scanned.value().size(), 64u);
@@ -233,7 +233,7 @@ TEST_F(ScanTest, IdenticalCamerasAreBothListedInVendorOrder) {
     VirtualCamera first = camera("twin-2");
     VirtualCamera second = camera("twin-1");
     first.serial_number = second.serial_number = "SAME";
-    load(scenario_json({first, second}));
+    load_scenario(scenario_json({first, second}));
     const Result<std::vector<DeviceInfo>> scanned = scan_devices();
     ASSERT_TRUE(scanned.ok()) << scanned.status().message();
     const std::vector<std::string> expected = {vendor_path(0x0C45, 0x0643, "twin-2"),

@@ -10,7 +10,7 @@
 #include "discovery/windows_usb_identity.hpp"
 #include "sonix_virtual/vcam_control.h"
 #include "velmora/uvc_stereo/scan.hpp"
-#include "platform/win32/dshow_monikers.hpp"
+#include "discovery/win32/dshow_monikers.hpp"
 #include "win32_dshow_registration.hpp"
 #include "win32_fake_monikers.hpp"
 

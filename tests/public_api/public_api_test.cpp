@@ -94,6 +94,35 @@ TEST(PublicApiTest, EachCameraDeliversConvertibleImuSamples) {
     }
 }
 
+TEST(PublicApiTest, FirmwareVersionOfTheSelectedCamera) {
+    const std::vector<uvc::DeviceInfo> cameras = scan_default_cameras();
+    ASSERT_EQ(cameras.size(), 2U);
+    struct Row {
+        const char* label;
+        std::string device_path;
+        uvc::ErrorCode code;
+        std::string text;  // the version, or the failure's message
+    };
+    const Row rows[] = {
+        {"first camera", cameras[0].device_path, uvc::ErrorCode::Ok, "SN292-250311-V1.4"},
+        {"second camera", cameras[1].device_path, uvc::ErrorCode::Ok, "SN292-250120-V1.2"},
+        {"camera not attached", "\\\\?\\usb#vid_0c45&pid_0643&mi_00#9&dead&0&0000#{x}\\global",
+         uvc::ErrorCode::DeviceUnavailable, "preferred device_path not found in current scan"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        uvc::FlashConfig config;
+        config.device_path = row.device_path;
+        const uvc::Result<std::string> version = uvc::read_firmware_version(config);
+        EXPECT_EQ(version.status().code(), row.code);
+        if (version.ok()) {
+            EXPECT_EQ(version.value(), row.text);
+        } else {
+            EXPECT_EQ(version.status().message(), row.text);
+        }
+    }
+}
+
 TEST(PublicApiTest, OpenRefusesUnknownRequirementsAndForeignModels) {
     uvc::DeviceInfo foreign;
     foreign.vid = 0x0C45;

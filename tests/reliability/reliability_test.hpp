@@ -1,21 +1,18 @@
-// The fixture of the reliability tests: the device layer's fixed pauses are
-// skipped (nothing here measures them), the default scenario comes back
-// afterwards, and no vendor contract violation may be left.
+// The fixture of the reliability tests: the shared fixture, with the device
+// layer's fixed pauses skipped (nothing here measures them).
 #pragma once
 
 #include "device/pause.hpp"
-#include "sonix_virtual/vcam_control.h"
-#include "virtual_devices.hpp"
+#include "support/virtual_camera_test.hpp"
 
 namespace velmora::uvc_stereo::reliability {
 
-class ReliabilityTest : public testing::VirtualDeviceTest {
+class ReliabilityTest : public testing::VirtualCameraTest {
 protected:
     void SetUp() override { detail::set_pauses_skipped(true); }
     void TearDown() override {
         detail::set_pauses_skipped(false);
-        vcam_load_default_scenario();
-        testing::VirtualDeviceTest::TearDown();
+        testing::VirtualCameraTest::TearDown();
     }
 };
 

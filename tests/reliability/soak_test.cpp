@@ -21,8 +21,9 @@
 #include "reliability_test.hpp"
 #include "soak_faults.hpp"
 #include "soak_worker.hpp"
-#include "vcam_support.hpp"
-#include "virtual_devices.hpp"
+#include "sonix_virtual/vcam_control.h"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
 
 namespace velmora::uvc_stereo::reliability {
 namespace {
@@ -46,13 +47,11 @@ struct World {
 // A reporting camera and a legacy one, each with its own IMU sample and a
 // first document written by "factory".
 World make_world(std::mt19937_64& random) {
-    testing::VirtualCamera reporting;
-    reporting.id = "cam0";
+    testing::VirtualCamera reporting("cam0");
     reporting.pid = 0x0643;
     reporting.imu_samples = {"00 10 FF F0 00 01 7F FF 80 00 00 00 FF FF 12 34 A5"};
     reporting.json_text = make_document("factory", 0, 64, random);
-    testing::VirtualCamera legacy;
-    legacy.id = "cam1";
+    testing::VirtualCamera legacy("cam1");
     legacy.pid = 0x0645;
     legacy.legacy = true;
     legacy.imu_samples = {"03 40 00 64 FF 38 08 00 00 05 FF FA 00 07 00 2A 03"};
@@ -160,7 +159,7 @@ TEST_F(SoakTest, FourThreadsOnTwoCamerasUnderFaults) {
 
     // Every IMU burst closes its session, so nothing may be left initialised.
     EXPECT_EQ(vcam_init_depth(), 0);
-    EXPECT_TRUE(transport_test::vendor_lock_free());
+    EXPECT_TRUE(testing::vendor_lock_free());
     for (SoakWorker& worker : workers) worker.finish();
     print_report(seconds, seed, workers, faults.counts(), registry.size());
 
@@ -171,7 +170,7 @@ TEST_F(SoakTest, FourThreadsOnTwoCamerasUnderFaults) {
         EXPECT_GT(worker.report().operations[static_cast<std::size_t>(SoakOperation::ReadJson)].attempts, 0u);
     }
     EXPECT_EQ(vcam_init_depth(), 0);
-    EXPECT_TRUE(transport_test::vendor_lock_free());
+    EXPECT_TRUE(testing::vendor_lock_free());
 }
 
 }  // namespace

@@ -11,7 +11,8 @@
 
 #include "reliability_test.hpp"
 #include "sdk_client.hpp"
-#include "virtual_devices.hpp"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_flash.hpp"
 
 namespace velmora::uvc_stereo::reliability {
 namespace {
@@ -31,8 +32,7 @@ TEST_F(TornWriteTest, EveryPrefixOfTheNewRecordReadsAsAClearError) {
     const std::string document = "{\"cal\":2,\"note\":\"rewritten\"}";
     const std::vector<std::uint8_t> record = testing::flash_record(document, 0);
     ASSERT_EQ(record.size(), 16 + document.size());
-    testing::VirtualCamera camera;
-    camera.id = kCamera;
+    testing::VirtualCamera camera(kCamera);
 
     for (const auto make_client : {&make_cpp_client, &make_c_client}) {
         const std::unique_ptr<SdkClient> client = make_client();

@@ -5,21 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "sonix_virtual/vcam_control.h"
-#include "vcam_support.hpp"
+#include "support/call_log.hpp"
+#include "support/virtual_camera.hpp"
+#include "support/virtual_camera_test.hpp"
 
 namespace velmora::uvc_stereo::reliability {
 
 namespace {
-
-std::vector<std::string> logged_functions() {
-    std::vector<std::string> functions;
-    const std::size_t count = vcam_call_count();
-    for (std::size_t index = 0; index < count; ++index) {
-        vcam_call call{};
-        if (vcam_call_at(index, &call) == 0) functions.emplace_back(call.function);
-    }
-    return functions;
-}
 
 // The operation from its starting state, on the world as it is now.
 Outcome run_from_start(SdkClient& client, const SweptOperation& operation) {
@@ -39,11 +31,11 @@ UnplugRun run_with_unplug(SdkClient& client, const SweptOperation& operation, un
     EXPECT_EQ(vcam_detach_at_call(camera, "*", nth), 0) << vcam_last_error();
 
     run.outcome = operation.run(client);
-    const std::vector<std::string> calls = logged_functions();
+    const std::vector<std::string> calls = testing::logged_functions();
     vcam_clear_faults();  // an unplug the operation never reached must not fire later
     if (calls.size() >= nth) run.call = calls[nth - 1];
     run.init_depth = vcam_init_depth();
-    run.lock_free = transport_test::vendor_lock_free();
+    run.lock_free = testing::vendor_lock_free();
     run.violations = vcam_contract_violation_count() - violations_before;
 
     EXPECT_EQ(vcam_reattach_device(camera), 0) << vcam_last_error();
@@ -68,7 +60,7 @@ SweepResult sweep_unplugs(SdkClient& client, const SweptOperation& operation, un
     operation.prepare(client);
     vcam_clear_call_log();
     result.healthy = operation.run(client);
-    result.healthy_calls = logged_functions();
+    result.healthy_calls = testing::logged_functions();
     if (operation.writes_document) result.healthy_read = client.read_json();
     client.close();
 

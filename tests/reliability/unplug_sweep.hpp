@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "sdk_client.hpp"
-#include "virtual_devices.hpp"
+#include "support/virtual_camera.hpp"
 
 namespace velmora::uvc_stereo::reliability {
 

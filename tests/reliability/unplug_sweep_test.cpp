@@ -30,8 +30,7 @@ const std::string kNewDocument = "{\"cal\":2,\"note\":\"rewritten\"}";
 const std::string kTwoSectorDocument = "{\"cal\":3,\"pad\":\"" + std::string(5000, 'p') + "\"}";
 
 VirtualCamera reporting_camera() {
-    VirtualCamera camera;
-    camera.id = kCamera;
+    VirtualCamera camera(kCamera);
     camera.pid = 0x0643;  // a model whose IMU is opened only after a firmware read
     camera.imu_samples = {kImuSample};
     return camera;

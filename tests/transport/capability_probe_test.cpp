@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "transport/capability_probe.hpp"
-#include "vcam_support.hpp"
+#include "transport_camera.hpp"
 
 namespace velmora::uvc_stereo::transport_test {
 namespace {
@@ -49,8 +49,8 @@ TEST(SelectionConfigTest, SelectsExactlyTheGivenDevice) {
 using CapabilityProbeTest = VcamTest;
 
 TEST_F(CapabilityProbeTest, ValidReportIsDecoded) {
-    CameraOptions camera;
-    camera.capability = kValidCapabilityReport;
+    VirtualCamera camera = stereo_camera();
+    camera.capability_bytes = kValidCapabilityReport;
     load_camera(camera);
 
     const detail::XuCapabilityProbeResult result = detail::probe_xu_capability(camera_info());
@@ -70,8 +70,8 @@ TEST_F(CapabilityProbeTest, ValidReportIsDecoded) {
 }
 
 TEST_F(CapabilityProbeTest, DeviceWithoutIdsIsFoundByPath) {
-    CameraOptions camera;
-    camera.capability = kValidCapabilityReport;
+    VirtualCamera camera = stereo_camera();
+    camera.capability_bytes = kValidCapabilityReport;
     load_camera(camera);
     DeviceInfo device = camera_info();
     device.vid = 0;

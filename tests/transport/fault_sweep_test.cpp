@@ -12,7 +12,7 @@
 #include "transport/capability_probe.hpp"
 #include "transport/firmware_version.hpp"
 #include "transport/imu_reader.hpp"
-#include "vcam_support.hpp"
+#include "transport_camera.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
 
@@ -29,14 +29,13 @@ constexpr std::uint32_t kSectorSize = 4096;
 const char* const kErrorCodeScopes[] = {"both", "device", "library"};
 
 void load_healthy_camera(const std::string& scope) {
-    CameraOptions camera;
-    camera.library_json = std::string("{\"error_codes\":\"") + scope + "\"}";
-    camera.capability = kValidCapabilityReport;
-    camera.imu_samples = {kImuSample};
-    load_camera(camera);
+    VirtualCamera camera = stereo_camera();
+    camera.capability_bytes = kValidCapabilityReport;
+    camera.imu_samples = {hex_digits(kImuSample)};
+    load_camera(camera, std::string("{\"error_codes\":\"") + scope + "\"}");
     const std::vector<std::uint8_t> payload = bytes_of("{\"k\":1}");
-    flash_poke(kUserSpace, encode_record(0x5A4F564B, 1, 16, static_cast<std::uint32_t>(payload.size()),
-                                         crc32_ieee(payload), payload));
+    poke_flash(kCameraId, kUserSpace,
+               encode_record(0x5A4F564B, 1, 16, static_cast<std::uint32_t>(payload.size()), crc32_ieee(payload), payload));
 }
 
 struct Operation {
@@ -129,7 +128,7 @@ void sweep(const Operation& operation, const std::string& scope) {
 
     for (std::size_t index = 0; index < healthy.size(); ++index) {
         const unsigned nth = occurrence(healthy, index);
-        SCOPED_TRACE(testing::Message() << healthy[index].function << " #" << nth);
+        SCOPED_TRACE(::testing::Message() << healthy[index].function << " #" << nth);
         load_healthy_camera(scope);
         ASSERT_EQ(vcam_fail_call(healthy[index].function, nth, kInjectedCode), 0) << vcam_last_error();
 
@@ -157,7 +156,7 @@ using FaultSweepTest = VcamTest;
 TEST_F(FaultSweepTest, EveryVendorCallOfEveryOperationFailsCleanly) {
     for (const char* scope : kErrorCodeScopes) {
         for (const Operation& operation : operations()) {
-            SCOPED_TRACE(testing::Message() << operation.name << ", error codes: " << scope);
+            SCOPED_TRACE(::testing::Message() << operation.name << ", error codes: " << scope);
             sweep(operation, scope);
         }
     }
@@ -168,7 +167,7 @@ TEST_F(FaultSweepTest, EveryVendorCallOfEveryOperationFailsCleanly) {
 TEST_F(FaultSweepTest, AFailedInitIsNeverFollowedByUnInit) {
     for (const Operation& operation : operations()) {
         for (const int code : {2, 4}) {
-            SCOPED_TRACE(testing::Message() << operation.name << ", vendor code " << code);
+            SCOPED_TRACE(::testing::Message() << operation.name << ", vendor code " << code);
             load_healthy_camera("both");
             ASSERT_EQ(vcam_fail_call("SonixCam_Init", 1, code), 0);
             EXPECT_FALSE(operation.run().ok());

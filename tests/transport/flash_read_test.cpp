@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "transport/firmware_version.hpp"
-#include "vcam_support.hpp"
+#include "transport_camera.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
 
@@ -70,7 +70,7 @@ TEST_F(FlashReadTest, RecordReadsTakeOneOrTwoTransfers) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         load_camera();
-        flash_poke(kUserSpace, row.flash);
+        poke_flash(kCameraId, kUserSpace, row.flash);
         FlashConfig config;
         row.adjust(config);
 
@@ -89,7 +89,7 @@ TEST_F(FlashReadTest, RecordReadsTakeOneOrTwoTransfers) {
 }
 
 TEST_F(FlashReadTest, FailedPreviewReadNamesTheRangeAndReachesTheDebugger) {
-    flash_poke(kUserSpace, encode_record(kMagic, 0, 16, 0, 0, {}));
+    poke_flash(kCameraId, kUserSpace, encode_record(kMagic, 0, 16, 0, 0, {}));
     ASSERT_EQ(vcam_fail_call("SonixCam_CstmReadFromSF", 1, kInjectedCode), 0);
     DebugOutputCapture debugger;
 
@@ -110,19 +110,19 @@ TEST_F(FlashReadTest, ProbeReadsOneByteAtTheStartOfTheUserSpace) {
 TEST_F(FlashReadTest, SessionFailuresBeforeAnyTransfer) {
     struct Row {
         const char* name;
-        CameraOptions camera;
+        VirtualCamera camera;
         std::function<void(FlashConfig&)> adjust;
         ErrorCode code;
         std::string message;
     };
-    CameraOptions no_flash;
+    VirtualCamera no_flash = stereo_camera();
     no_flash.serial_flash_type = 0;
     const Row rows[] = {
         {"flash type unknown", no_flash, [](FlashConfig&) {}, ErrorCode::DeviceUnavailable,
          "SonixCam_GetSerialFlashType returned SF_UNKNOW"},
-        {"device path not attached", CameraOptions(), [](FlashConfig& c) { c.device_path = "\\\\?\\usb#other"; },
+        {"device path not attached", stereo_camera(), [](FlashConfig& c) { c.device_path = "\\\\?\\usb#other"; },
          ErrorCode::DeviceUnavailable, "preferred device_path not found in current scan"},
-        {"no selector", CameraOptions(), [](FlashConfig& c) { c.auto_select = false; }, ErrorCode::DeviceUnavailable,
+        {"no selector", stereo_camera(), [](FlashConfig& c) { c.auto_select = false; }, ErrorCode::DeviceUnavailable,
          "no device selector available (check config.vidpid or auto_select filter)"},
     };
     for (const Row& row : rows) {
@@ -153,9 +153,9 @@ TEST_F(FlashReadTest, FirmwareVersionIsTrimmedAtTheEndOnly) {
         {"", ErrorCode::ReadFailed, "SonixCam_GetVersion returned empty firmware version"},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << '"' << row.reported << '"');
-        CameraOptions camera;
-        camera.firmware_version = row.reported;
+        SCOPED_TRACE(::testing::Message() << '"' << row.reported << '"');
+        VirtualCamera camera = stereo_camera();
+        camera.firmware = row.reported;
         load_camera(camera);
         const Result<std::string> version = detail::read_firmware_version_from_device(FlashConfig());
         EXPECT_EQ(version.status().code(), row.code);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "vcam_support.hpp"
+#include "transport_camera.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
 
@@ -39,7 +39,7 @@ TEST_F(FlashWriteTest, RawRecordWinsOverPayload) {
     blob.raw = encode_record(kMagic, 9, 16, static_cast<std::uint32_t>(json.size()), crc32_ieee(json), json);
 
     ASSERT_TRUE(write_blob_to_device(FlashConfig(), blob).ok());
-    EXPECT_EQ(flash_peek(kUserSpace, static_cast<std::uint32_t>(blob.raw.size())), blob.raw);
+    EXPECT_EQ(peek_flash(kCameraId, kUserSpace, static_cast<std::uint32_t>(blob.raw.size())), blob.raw);
 }
 
 TEST_F(FlashWriteTest, PayloadIsWrappedInABuiltRecordAndReadsBack) {
@@ -49,7 +49,7 @@ TEST_F(FlashWriteTest, PayloadIsWrappedInABuiltRecordAndReadsBack) {
     const std::vector<std::uint8_t> expected =
         encode_record(kMagic, 0x0102, 16, static_cast<std::uint32_t>(blob.payload.size()),
                       crc32_ieee(blob.payload), blob.payload);
-    EXPECT_EQ(flash_peek(kUserSpace, static_cast<std::uint32_t>(expected.size())), expected);
+    EXPECT_EQ(peek_flash(kCameraId, kUserSpace, static_cast<std::uint32_t>(expected.size())), expected);
     EXPECT_EQ(vcam_flash_write_protected(kCameraId), 0);  // released and left released
 
     const Result<FlashBlob> read = read_blob_from_device(FlashConfig());
@@ -155,8 +155,8 @@ TEST_F(FlashWriteTest, WithoutVerificationNothingIsReadBack) {
 }
 
 TEST_F(FlashWriteTest, ReadBackMismatchNamesTheFirstDifferingByte) {
-    CameraOptions camera;
-    camera.stuck_cells = {{kUserSpace + 5, 0xFF}};
+    VirtualCamera camera = stereo_camera();
+    camera.stuck_flash_bytes = {{kUserSpace + 5, 0xFF}};
     load_camera(camera);
     DebugOutputCapture debugger;
 

@@ -12,7 +12,7 @@
 #endif
 
 #include "transport/imu_reader.hpp"
-#include "vcam_support.hpp"
+#include "transport_camera.hpp"
 
 namespace {
 
@@ -82,8 +82,8 @@ using ImuAllocationTest = VcamTest;
 
 TEST_F(ImuAllocationTest, SuccessfulReadsAllocateNothing) {
     constexpr int kReads = 200;
-    CameraOptions camera;
-    camera.imu_samples = {kImuSample};
+    VirtualCamera camera = stereo_camera();
+    camera.imu_samples = {hex_digits(kImuSample)};
     load_camera(camera);
     Result<detail::ImuReader> opened = detail::open_imu_platform(camera_info(), detail::ImuTransportConfig());
     ASSERT_TRUE(opened.ok()) << opened.status().message();

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "transport/imu_reader.hpp"
-#include "vcam_support.hpp"
+#include "transport_camera.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
 
 namespace velmora::uvc_stereo::transport_test {
@@ -28,10 +28,10 @@ detail::ImuTransportConfig transport(std::uint8_t length = 17) {
     return config;
 }
 
-void load_imu_camera(std::vector<std::vector<std::uint8_t>> samples, std::uint8_t length = 17) {
-    CameraOptions camera;
-    camera.imu_samples = std::move(samples);
-    camera.imu_length = length;
+void load_imu_camera(const std::vector<std::vector<std::uint8_t>>& samples, std::uint8_t length = 17) {
+    VirtualCamera camera = stereo_camera();
+    for (const std::vector<std::uint8_t>& sample : samples) camera.imu_samples.push_back(hex_digits(sample));
+    camera.imu.length = length;
     load_camera(camera);
 }
 

@@ -6,17 +6,13 @@
 #include <thread>
 #include <utility>
 
-#include "transport/sonix_global_lock.hpp"
+#include "support/virtual_camera_test.hpp"
+#include "transport/vendor/sonix_global_lock.hpp"
 
 namespace velmora::uvc_stereo::win_detail {
 namespace {
 
-bool available_to_another_thread() {
-    bool available = false;
-    std::thread probe([&] { available = SonixGlobalLock::is_available_to_this_thread(); });
-    probe.join();
-    return available;
-}
+using testing::vendor_lock_free;
 
 TEST(SonixGlobalLockTest, IsReentrantOnOneThread) {
     SonixGlobalLock outer;
@@ -26,7 +22,7 @@ TEST(SonixGlobalLockTest, IsReentrantOnOneThread) {
         EXPECT_TRUE(SonixGlobalLock::is_available_to_this_thread());
     }
     // Leaving the inner scope must not release the outer holding.
-    EXPECT_FALSE(available_to_another_thread());
+    EXPECT_FALSE(vendor_lock_free());
 }
 
 TEST(SonixGlobalLockTest, ExcludesOtherThreadsUntilReleased) {
@@ -34,7 +30,7 @@ TEST(SonixGlobalLockTest, ExcludesOtherThreadsUntilReleased) {
     std::thread other;
     {
         SonixGlobalLock held;
-        EXPECT_FALSE(available_to_another_thread());
+        EXPECT_FALSE(vendor_lock_free());
         other = std::thread([&] {
             SonixGlobalLock waiting;
             other_entered = true;
@@ -45,7 +41,7 @@ TEST(SonixGlobalLockTest, ExcludesOtherThreadsUntilReleased) {
     }
     other.join();
     EXPECT_TRUE(other_entered.load());
-    EXPECT_TRUE(available_to_another_thread());
+    EXPECT_TRUE(vendor_lock_free());
 }
 
 TEST(SonixGlobalLockTest, MoveConstructionHandsTheHoldingOver) {
@@ -57,7 +53,7 @@ TEST(SonixGlobalLockTest, MoveConstructionHandsTheHoldingOver) {
         SonixGlobalLock dropped(std::move(target));
     }
     // Exactly one holding existed, and it went with the last owner.
-    EXPECT_TRUE(available_to_another_thread());
+    EXPECT_TRUE(vendor_lock_free());
 }
 
 TEST(SonixGlobalLockTest, MoveAssignmentReleasesTheReplacedHolding) {
@@ -66,11 +62,11 @@ TEST(SonixGlobalLockTest, MoveAssignmentReleasesTheReplacedHolding) {
     first = std::move(second);
     EXPECT_TRUE(first.owns_lock());
     EXPECT_FALSE(second.owns_lock());  // NOLINT(bugprone-use-after-move)
-    EXPECT_FALSE(available_to_another_thread());
+    EXPECT_FALSE(vendor_lock_free());
     {
         SonixGlobalLock last(std::move(first));
     }
-    EXPECT_TRUE(available_to_another_thread());
+    EXPECT_TRUE(vendor_lock_free());
 }
 
 TEST(SonixGlobalLockTest, SelfMoveAssignmentKeepsTheHolding) {
@@ -80,7 +76,7 @@ TEST(SonixGlobalLockTest, SelfMoveAssignmentKeepsTheHolding) {
         lock = std::move(alias);
         EXPECT_TRUE(lock.owns_lock());
     }
-    EXPECT_TRUE(available_to_another_thread());
+    EXPECT_TRUE(vendor_lock_free());
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include "transport/capability_probe.hpp"
 #include "transport/firmware_version.hpp"
 #include "transport/imu_reader.hpp"
-#include "vcam_support.hpp"
+#include "transport_camera.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
 
@@ -33,9 +33,9 @@ const std::map<std::string, std::vector<Args>> kAllowedArguments = {
 using VendorArgumentsTest = VcamTest;
 
 TEST_F(VendorArgumentsTest, EveryOperationPassesTheContractsArguments) {
-    CameraOptions camera;
-    camera.capability = kValidCapabilityReport;
-    camera.imu_samples = {kImuSample};
+    VirtualCamera camera = stereo_camera();
+    camera.capability_bytes = kValidCapabilityReport;
+    camera.imu_samples = {hex_digits(kImuSample)};
     load_camera(camera);
     FlashBlob blob;
     blob.payload = bytes_of("{\"k\":1}");

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "transport/vendor_status.hpp"
-#include "vcam_support.hpp"
+#include "transport/vendor/vendor_status.hpp"
+#include "transport_camera.hpp"
 
 namespace velmora::uvc_stereo::transport_test {
 namespace {

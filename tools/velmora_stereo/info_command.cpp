@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include <velmora/uvc_stereo/device.hpp>
+#include <velmora/uvc_stereo/flash_transport.hpp>
 
 #include "camera_summary.hpp"
 #include "commands.hpp"
@@ -10,7 +11,6 @@
 #include "error_report.hpp"
 #include "open_camera.hpp"
 #include "text_table.hpp"
-#include "transport/firmware_version.hpp"
 
 namespace velmora::stereo_tool {
 namespace {
@@ -28,7 +28,7 @@ void print_identity(const uvc::DeviceInfo& device, std::ostream& out) {
 }
 
 void print_firmware(const uvc::DeviceInfo& device, std::ostream& out) {
-    const auto version = uvc::detail::read_firmware_version_from_device(selection_config(device));
+    const auto version = uvc::read_firmware_version(selection_config(device));
     out << "Firmware\n";
     print_key_values({{"version", version.ok() ? version.value() : "unavailable: " + version.status().message()}},
                      out, 2);

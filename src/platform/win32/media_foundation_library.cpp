@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "discovery/backend_candidates.hpp"
+#include "platform/hresult_status.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
@@ -14,7 +14,7 @@ namespace {
 // The Win32 error of the failed call, as the HRESULT Windows would make of it.
 Status last_error_failure(const std::string& operation) {
     const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
-    return make_hresult_status(operation.c_str(), static_cast<std::uint32_t>(hr));
+    return platform::make_hresult_status(operation.c_str(), static_cast<std::uint32_t>(hr));
 }
 
 // Only the system folder is searched, so a DLL of the same name beside the

@@ -1,7 +1,7 @@
 // COM initialisation that respects the apartment the caller already chose.
-#include "platform/win32/com_initialization.hpp"
+#include "discovery/win32/com_initialization.hpp"
 
-#include "discovery/backend_candidates.hpp"
+#include "platform/hresult_status.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
@@ -13,7 +13,7 @@ Status initialize_com(bool& must_uninitialize) {
         // the caller's to undo.
         if (hr == RPC_E_CHANGED_MODE) return Status();
     }
-    if (FAILED(hr)) return make_hresult_status("CoInitializeEx", static_cast<std::uint32_t>(hr));
+    if (FAILED(hr)) return platform::make_hresult_status("CoInitializeEx", static_cast<std::uint32_t>(hr));
     must_uninitialize = true;  // S_OK and S_FALSE both count one initialisation
     return Status();
 }

@@ -1,11 +1,11 @@
 // Run-time lookup of functions in the vendor library the SDK was loaded with.
-#include "platform/posix/vendor_library_symbols.hpp"
+#include "transport/vendor/posix/vendor_library_symbols.hpp"
 
 #include <dlfcn.h>
 
 #include "sonix_camera.h"
 
-namespace velmora::uvc_stereo::platform {
+namespace velmora::uvc_stereo::detail {
 
 void* find_vendor_library_symbol(const char* name) {
     // The file that holds the SDK's SonixCam_Init is the vendor library.
@@ -20,4 +20,4 @@ void* find_vendor_library_symbol(const char* name) {
     return symbol;
 }
 
-}  // namespace velmora::uvc_stereo::platform
+}  // namespace velmora::uvc_stereo::detail

@@ -7,7 +7,7 @@
 
 #include "discovery/backend_candidates.hpp"
 #include "discovery/windows_usb_identity.hpp"
-#include "platform/win32/com_initialization.hpp"
+#include "discovery/win32/com_initialization.hpp"
 #include "platform/win32/media_foundation_library.hpp"
 
 namespace velmora::uvc_stereo::win_detail {
@@ -16,7 +16,7 @@ namespace {
 
 using detail::CandidateList;
 using detail::ComPtr;
-using detail::make_hresult_status;
+using platform::make_hresult_status;
 using detail::MediaFoundationFunctions;
 
 // Media Foundation 2.0, API 0x70 (what MF_VERSION reads on Windows 7 and later).

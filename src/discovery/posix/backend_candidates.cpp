@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "discovery/backend_candidates.hpp"
-#include "platform/posix/vendor_library_symbols.hpp"
+#include "transport/vendor/posix/vendor_library_symbols.hpp"
 #include "sonix_virtual/vcam_control.h"
 
 namespace velmora::uvc_stereo::win_detail {
@@ -25,7 +25,7 @@ struct VirtualBackendLists {
 
 template <typename Function>
 void look_up(Function& function, const char* name) {
-    function = reinterpret_cast<Function>(platform::find_vendor_library_symbol(name));
+    function = reinterpret_cast<Function>(detail::find_vendor_library_symbol(name));
 }
 
 // Looked up once: the vendor library stays loaded as long as the SDK is.
@@ -53,7 +53,7 @@ Result<CandidateList> list_msmf_entries() {
     const VirtualBackendLists& lists = virtual_backend_lists();
     if (!lists.available()) return CandidateList{};
     const std::uint32_t failure = lists.failure_hresult(VCAM_BACKEND_MSMF);
-    if (failure != 0) return detail::make_hresult_status(detail::kMfStartupOperation, failure);
+    if (failure != 0) return platform::make_hresult_status(detail::kMfStartupOperation, failure);
     CandidateList candidates;
     const std::size_t count = lists.entry_count(VCAM_BACKEND_MSMF);
     for (std::size_t i = 0; i < count; ++i) {
@@ -72,7 +72,7 @@ Result<CandidateList> list_dshow_entries() {
     const VirtualBackendLists& lists = virtual_backend_lists();
     if (!lists.available()) return CandidateList{};
     const std::uint32_t failure = lists.failure_hresult(VCAM_BACKEND_DSHOW);
-    if (failure != 0) return detail::make_hresult_status(detail::kSystemDeviceEnumOperation, failure);
+    if (failure != 0) return platform::make_hresult_status(detail::kSystemDeviceEnumOperation, failure);
     CandidateList candidates;
     int index = 0;
     const std::size_t count = lists.entry_count(VCAM_BACKEND_DSHOW);

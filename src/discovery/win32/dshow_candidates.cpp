@@ -4,9 +4,9 @@
 #include <dshow.h>
 
 #include "discovery/backend_candidates.hpp"
-#include "platform/win32/com_initialization.hpp"
-#include "platform/win32/dshow_monikers.hpp"
-#include "platform/win32/property_bag.hpp"
+#include "discovery/win32/com_initialization.hpp"
+#include "discovery/win32/dshow_monikers.hpp"
+#include "discovery/win32/property_bag.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
@@ -52,7 +52,7 @@ using detail::ComPtr;
 constexpr DWORD kNoEnumerationFlags = 0;
 
 Status hresult_failure(const char* operation, HRESULT hr) {
-    return detail::make_hresult_status(operation, static_cast<std::uint32_t>(hr));
+    return platform::make_hresult_status(operation, static_cast<std::uint32_t>(hr));
 }
 
 Result<CandidateList> list_video_inputs() {

@@ -1,5 +1,5 @@
 // The process-wide vendor lock.
-#include "transport/sonix_global_lock.hpp"
+#include "transport/vendor/sonix_global_lock.hpp"
 
 #include "platform/recursive_lock.hpp"
 

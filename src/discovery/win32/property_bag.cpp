@@ -1,5 +1,5 @@
 // String properties of a DirectShow property bag.
-#include "platform/win32/property_bag.hpp"
+#include "discovery/win32/property_bag.hpp"
 
 #include <oleauto.h>
 
