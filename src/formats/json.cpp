@@ -1,5 +1,6 @@
-// minify_and_validate_json: the structural pass takes the text as far as it
-// can, and the exact parser finishes it, reporting any error.
+// minify_and_validate_json: where the CPU has AVX2, the structural pass takes
+// the text as far as it can; the exact parser finishes it (or parses all of
+// it), reporting any error.
 #include "velmora/uvc_stereo/json.hpp"
 
 #include <cstddef>
@@ -38,8 +39,8 @@ Result<std::string> minify_and_validate_json(std::string_view text) {
     JsonOutput output(minified, chunk);
     char* out = output.start();
     JsonResumePoint from{JsonState::value, 0, 0, 0};
-    {
-        detail::StructuralMinifier structural(text, output, closers, detail::cpu_runs_avx2_kernel());
+    if (detail::cpu_runs_avx2_kernel()) {
+        detail::StructuralMinifier structural(text, output, closers, detail::classify_blocks_avx2);
         from = structural.run(out);
     }
     std::size_t stop = 0;

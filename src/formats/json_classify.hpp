@@ -2,8 +2,9 @@
 // structural pass needs: whitespace, structural characters, quotes,
 // backslashes and control bytes, and the digits and dots numbers are
 // checked with. Bit i of each mask describes byte i.
-// Three kernels give the same masks: a portable word-at-a-time one, SSE2
-// (every x86-64 CPU) and AVX2 (selected at run time, json_classify_avx2.cpp).
+// This is the portable word-at-a-time kernel: the reference the AVX2 kernel
+// (json_classify_avx2.cpp) is tested against, and the one that lets the
+// structural pass run, and be tested, on any CPU.
 #pragma once
 
 #include <cstdint>
@@ -28,8 +29,6 @@ struct RawMasks {
 // and 0x1A onto ',' and ':'. Those are wrong wherever they stand outside
 // strings: the structural pass sees them as tokens and stops there.
 
-namespace portable {
-
 namespace scan = json_scan::portable;
 
 inline std::uint64_t structural_bytes(std::uint64_t word) {
@@ -38,7 +37,7 @@ inline std::uint64_t structural_bytes(std::uint64_t word) {
            scan::bytes_equal(with_bit5, ':');
 }
 
-inline RawMasks classify(const char* block) {
+inline RawMasks classify_portably(const char* block) {
     RawMasks masks{};
     for (unsigned i = 0; i < json_scan::kBlockSize / 8; ++i) {
         const std::uint64_t word = scan::load_word(block + 8 * i);
@@ -57,56 +56,10 @@ inline RawMasks classify(const char* block) {
 }
 
 // Whether the block holds a quote, a backslash or a control byte.
-inline bool has_string_stops(const char* block) {
+inline bool has_string_stops_portably(const char* block) {
     std::uint64_t stops = 0;
     for (unsigned i = 0; i < json_scan::kBlockSize / 8; ++i) stops |= scan::string_stop_bytes(scan::load_word(block + 8 * i));
     return stops != 0;
 }
-
-}  // namespace portable
-
-#ifdef VELMORA_JSON_HAVE_SSE2
-namespace sse2 {
-
-namespace scan = json_scan::sse2;
-
-VELMORA_FORCE_INLINE __m128i structural_bytes(__m128i v) {
-    const __m128i with_bit5 = _mm_or_si128(v, scan::splat(0x20));
-    return _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(with_bit5, scan::splat('{')), _mm_cmpeq_epi8(with_bit5, scan::splat('}'))),
-        _mm_or_si128(_mm_cmpeq_epi8(with_bit5, scan::splat(',')), _mm_cmpeq_epi8(with_bit5, scan::splat(':'))));
-}
-// max(v, 0x1F) stays 0x1F exactly for the bytes up to 0x1F.
-VELMORA_FORCE_INLINE __m128i control_bytes(__m128i v) {
-    return _mm_cmpeq_epi8(_mm_max_epu8(v, scan::splat(0x1F)), scan::splat(0x1F));
-}
-
-VELMORA_FORCE_INLINE RawMasks classify(const char* block) {
-    RawMasks masks{};
-    for (unsigned i = 0; i < json_scan::kBlockSize / json_scan::kSpanSize; ++i) {
-        const __m128i v = scan::load(block + json_scan::kSpanSize * i);
-        const unsigned shift = json_scan::kSpanSize * i;
-        masks.whitespace |= std::uint64_t{scan::bits(scan::whitespace_bytes(v))} << shift;
-        masks.structurals |= std::uint64_t{scan::bits(structural_bytes(v))} << shift;
-        masks.quotes |= std::uint64_t{scan::bits(_mm_cmpeq_epi8(v, scan::splat('"')))} << shift;
-        masks.backslashes |= std::uint64_t{scan::bits(_mm_cmpeq_epi8(v, scan::splat('\\')))} << shift;
-        masks.controls |= std::uint64_t{scan::bits(control_bytes(v))} << shift;
-        masks.digits |= std::uint64_t{scan::bits(scan::digit_bytes(v))} << shift;
-        masks.dots |= std::uint64_t{scan::bits(_mm_cmpeq_epi8(v, scan::splat('.')))} << shift;
-    }
-    return masks;
-}
-
-// Whether the block holds a quote, a backslash or a control byte.
-VELMORA_FORCE_INLINE bool has_string_stops(const char* block) {
-    __m128i stops = scan::string_stop_bytes(scan::load(block));
-    for (unsigned i = 1; i < json_scan::kBlockSize / json_scan::kSpanSize; ++i) {
-        stops = _mm_or_si128(stops, scan::string_stop_bytes(scan::load(block + json_scan::kSpanSize * i)));
-    }
-    return scan::bits(stops) != 0;
-}
-
-}  // namespace sse2
-#endif
 
 }  // namespace velmora::uvc_stereo::detail::json_classify

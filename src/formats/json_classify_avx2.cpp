@@ -168,7 +168,6 @@ bool cpu_runs_avx2_kernel() {
     return runs;
 }
 
-// json_structure::classify_blocks() with this kernel.
 VELMORA_AVX2 char* classify_blocks_avx2(const char* data, unsigned count, json_structure::Carry& carry,
                                        json_structure::Block* blocks, char** outputs, char* out) {
     for (unsigned i = 0; i < count; ++i, data += json_scan::kBlockSize) {
@@ -189,7 +188,7 @@ bool cpu_runs_avx2_kernel() { return false; }
 
 char* classify_blocks_avx2(const char* data, unsigned count, json_structure::Carry& carry,
                            json_structure::Block* blocks, char** outputs, char* out) {
-    return json_structure::classify_blocks(data, count, carry, blocks, outputs, out);
+    return json_structure::classify_blocks_portably(data, count, carry, blocks, outputs, out);
 }
 
 #endif

@@ -10,7 +10,6 @@
 #include <cstring>
 
 #include "formats/compiler_hints.hpp"
-#include "formats/json_classify_avx2.hpp"
 #include "formats/json_number.hpp"
 #include "formats/json_tokens.hpp"
 
@@ -253,8 +252,7 @@ StructuralMinifier::Cursor StructuralMinifier::load_batch() {
         data_end_ = tail_ + remaining;
         batch_size_ = static_cast<unsigned>((remaining + kBlock - 1) / kBlock);
     }
-    out_ = wide_ ? classify_blocks_avx2(batch_data_, batch_size_, carry_, blocks_, block_outputs_, out_)
-                 : json_structure::classify_blocks(batch_data_, batch_size_, carry_, blocks_, block_outputs_, out_);
+    out_ = classify_(batch_data_, batch_size_, carry_, blocks_, block_outputs_, out_);
     // The padding after the text's end is whitespace, or lies in a string
     // that never closes, whose output the hand-over drops.
     std::uint64_t strings_to_check = 0;

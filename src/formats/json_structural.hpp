@@ -31,9 +31,10 @@ public:
     // of a run starting at the block's last byte, an escape.
     static constexpr std::size_t kLookahead = 64;
 
-    // `closers` holds kMaxJsonDepth bytes; `wide` selects the AVX2 kernel.
-    StructuralMinifier(std::string_view text, JsonOutput& output, char* closers, bool wide)
-        : input_(text.data()), size_(text.size()), output_(output), closers_(closers), wide_(wide) {}
+    // `closers` holds kMaxJsonDepth bytes; `classify` is the kernel.
+    StructuralMinifier(std::string_view text, JsonOutput& output, char* closers,
+                       json_structure::ClassifyBlocks classify)
+        : input_(text.data()), size_(text.size()), output_(output), closers_(closers), classify_(classify) {}
 
     // Minifies as far as it can; `out` is where writing goes on. Returns
     // where the exact parser must go on.
@@ -68,7 +69,7 @@ private:
     std::size_t size_;
     JsonOutput& output_;
     char* closers_;
-    bool wide_;
+    json_structure::ClassifyBlocks classify_;
     char* out_ = nullptr;             // after the batch's kept bytes
     const char* data_end_ = nullptr;  // the end of the text, seen from the batch's data
     json_structure::Carry carry_;

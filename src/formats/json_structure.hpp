@@ -106,22 +106,20 @@ VELMORA_FORCE_INLINE Block block_structure(const json_classify::RawMasks& raw, C
     return block;
 }
 
-// Classifies `count` consecutive blocks from `data`, with the kernel this
-// build uses when the CPU offers nothing wider, and writes each block's kept
-// bytes from `out` on, block i's from outputs[i]. Returns where writing
-// goes on.
-VELMORA_FORCE_INLINE char* classify_blocks(const char* data, unsigned count, Carry& carry, Block* blocks,
-                                           char** outputs, char* out) {
-#if defined(VELMORA_JSON_HAVE_SSE2) && !defined(VELMORA_JSON_PORTABLE_SCAN)
-    namespace kernel = json_classify::sse2;
-#else
-    namespace kernel = json_classify::portable;
-#endif
+// A kernel: classifies `count` consecutive blocks from `data` and writes
+// each block's kept bytes from `out` on, block i's from outputs[i]. Returns
+// where writing goes on.
+using ClassifyBlocks = char* (*)(const char* data, unsigned count, Carry& carry, Block* blocks, char** outputs,
+                                 char* out);
+
+// The portable kernel.
+inline char* classify_blocks_portably(const char* data, unsigned count, Carry& carry, Block* blocks, char** outputs,
+                                      char* out) {
     for (unsigned i = 0; i < count; ++i, data += json_scan::kBlockSize) {
-        if (continues_string(carry) && !kernel::has_string_stops(data)) {
+        if (continues_string(carry) && !json_classify::has_string_stops_portably(data)) {
             blocks[i] = kStringInterior;
         } else {
-            blocks[i] = block_structure(kernel::classify(data), carry, PrefixXorByShifts{});
+            blocks[i] = block_structure(json_classify::classify_portably(data), carry, PrefixXorByShifts{});
         }
         outputs[i] = out;
         out = JsonOutput::put_kept(out, data, blocks[i].kept);
