@@ -1,7 +1,6 @@
 // Classification of 64 input bytes into the bit masks the JSON minifier's
 // structural pass needs: whitespace, structural characters, quotes,
-// backslashes and control bytes, and the digits and dots numbers are
-// checked with. Bit i of each mask describes byte i.
+// backslashes and control bytes. Bit i of each mask describes byte i.
 // This is the portable word-at-a-time kernel: the reference the AVX2 kernel
 // (json_classify_avx2.cpp) is tested against, and the one that lets the
 // structural pass run, and be tested, on any CPU.
@@ -20,8 +19,6 @@ struct RawMasks {
     std::uint64_t quotes;       // "
     std::uint64_t backslashes;  // the escape character
     std::uint64_t controls;     // bytes below 0x20, whitespace among them
-    std::uint64_t digits;       // 0-9
-    std::uint64_t dots;         // .
 };
 
 // Structurals are the bytes that read as ',' ':' '{' or '}' with bit 5 set,
@@ -49,8 +46,6 @@ inline RawMasks classify_portably(const char* block) {
         masks.quotes |= mask(scan::bytes_equal(word, '"'));
         masks.backslashes |= mask(scan::bytes_equal(word, '\\'));
         masks.controls |= mask(scan::bytes_below_0x20(word));
-        masks.digits |= mask(scan::digit_bytes(word));
-        masks.dots |= mask(scan::bytes_equal(word, '.'));
     }
     return masks;
 }

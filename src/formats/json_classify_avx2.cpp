@@ -47,9 +47,6 @@ constexpr Splat kBit5(0x20);
 constexpr Splat kQuote('"');
 constexpr Splat kBackslash('\\');
 constexpr Splat kLastControl(0x1F);
-constexpr Splat kDigitsToLowest(0x50);  // '0'-'9' become -128 to -119
-constexpr Splat kAboveDigits(static_cast<unsigned char>(-118));
-constexpr Splat kDot('.');
 
 VELMORA_AVX2 inline __m256i load(const void* p) { return _mm256_loadu_si256(static_cast<const __m256i*>(p)); }
 
@@ -69,9 +66,6 @@ VELMORA_AVX2 inline __m256i structural_bytes(__m256i v) {
 VELMORA_AVX2 inline __m256i control_bytes(__m256i v) {
     return _mm256_cmpeq_epi8(_mm256_max_epu8(v, load(kLastControl.bytes)), load(kLastControl.bytes));
 }
-VELMORA_AVX2 inline __m256i digit_bytes(__m256i v) {
-    return _mm256_cmpgt_epi8(load(kAboveDigits.bytes), _mm256_add_epi8(v, load(kDigitsToLowest.bytes)));
-}
 VELMORA_AVX2 inline __m256i bytes_equal(__m256i v, const Splat& byte) { return _mm256_cmpeq_epi8(v, load(byte.bytes)); }
 
 // The masks of 64 bytes, as json_classify.hpp defines them.
@@ -84,8 +78,6 @@ VELMORA_AVX2 inline json_classify::RawMasks classify(const char* block) {
         bits(bytes_equal(a, kQuote), bytes_equal(b, kQuote)),
         bits(bytes_equal(a, kBackslash), bytes_equal(b, kBackslash)),
         bits(control_bytes(a), control_bytes(b)),
-        bits(digit_bytes(a), digit_bytes(b)),
-        bits(bytes_equal(a, kDot), bytes_equal(b, kDot)),
     };
 }
 
@@ -130,10 +122,27 @@ VELMORA_AVX2 inline char* put_kept(char* out, const char* block, std::uint64_t k
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 32), load(block + 32));
         return out + json_scan::kBlockSize;
     }
-    // Two runs or fewer, between long whitespace, are cheaper copied as runs.
+    // Two runs or fewer, between long whitespace, are copied as runs of up
+    // to 16 bytes, without a branch on how many there are.
     const std::uint64_t starts = kept & ~(kept << 1);
-    const std::uint64_t later_starts = starts & (starts - 1);
-    if ((later_starts & (later_starts - 1)) == 0) return JsonOutput::put_kept(out, block, kept);
+    const std::uint64_t lasts = kept & ~(kept >> 1);
+    const std::uint64_t second_start = starts & (starts - 1);
+    if ((second_start & (second_start - 1)) == 0) {
+        // A missing run starts at 64 (tzcnt of nothing), masked to 0, and
+        // has no length.
+        const unsigned first = static_cast<unsigned>(_tzcnt_u64(starts)) & 63;
+        const unsigned second = static_cast<unsigned>(_tzcnt_u64(second_start)) & 63;
+        const unsigned first_length = starts != 0 ? static_cast<unsigned>(_tzcnt_u64(lasts)) + 1 - first : 0;
+        const unsigned second_length =
+            second_start != 0 ? static_cast<unsigned>(_tzcnt_u64(lasts & (lasts - 1))) + 1 - second : 0;
+        if (VELMORA_UNLIKELY((first_length | second_length) > json_scan::kSpanSize)) {
+            return JsonOutput::put_kept(out, block, kept);
+        }
+        json_scan::sse2::copy16(out, block + first);
+        out += first_length;
+        json_scan::sse2::copy16(out, block + second);
+        return out + second_length;
+    }
     for (unsigned piece = 0; piece < json_scan::kBlockSize; piece += json_scan::kSpanSize, kept >>= 16) {
         const unsigned low = static_cast<unsigned>(kept) & 0xFF;
         const unsigned high = static_cast<unsigned>(kept >> 8) & 0xFF;

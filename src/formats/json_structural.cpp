@@ -47,23 +47,23 @@ VELMORA_FORCE_INLINE bool is_literal(const char* start, const char (&literal)[N]
 
 }  // namespace
 
-// The number starting at the token `index` of the current block, whose
-// byte is `first`. A plain one ending in the block is checked on the
-// block's masks: adding the bit of a run's first digit to the digits
-// carries to the byte after the run. The scalar must end where the number
-// does.
-bool StructuralMinifier::number_is_valid(const Cursor& c, unsigned index, unsigned char first) const {
-    const json_structure::Block& block = *c.block;
-    const std::uint64_t minus = first == '-';
-    const std::uint64_t integer = (std::uint64_t{1} << index) << minus;  // its first digit
-    const std::uint64_t after_integer = (block.digits + integer) & ~block.digits;
-    const std::uint64_t fraction = after_integer << 1;
-    const bool dotted = (after_integer & block.dots) != 0;
-    const std::uint64_t end = dotted ? (block.digits + fraction) & ~block.digits : after_integer;
-    const bool plain = (block.digits & integer) != 0 && (!dotted || (block.digits & fraction) != 0) && end != 0 &&
-                       (end & block.scalars) == 0 &&
-                       (c.data[index + minus] != '0' || after_integer == integer << 1);  // a lone leading zero
-    if (VELMORA_UNLIKELY(!plain)) return number_is_valid_by_bytes(c.data + index);
+// The number at `number`, whose first byte is `first`: a plain one shorter
+// than 16 bytes is checked on the masks of its 16 bytes, without branches
+// (signs, dots and lengths vary from number to number). Adding the bit of a
+// run's first digit to the digit mask carries to the byte after the run.
+bool StructuralMinifier::number_is_valid(const char* number, unsigned char first) const {
+    const json_scan::NumberMasks masks = json_scan::active::classify_number(number);
+    const std::uint32_t digits = masks.digits;
+    const std::uint32_t minus = first == '-';
+    const std::uint32_t integer = 1 + minus;  // the bit of its first digit
+    const std::uint32_t after_integer = (digits + integer) & ~digits;
+    const std::uint32_t fraction = (after_integer & masks.dots) << 1;  // none without a dot
+    const std::uint32_t end = ((digits + fraction) & ~digits) | (after_integer & ~masks.dots);
+    const std::uint32_t leading_zero = (number[minus] == '0') & (after_integer != integer << 1);
+    const std::uint32_t followed = kDelimiters.contains[static_cast<unsigned char>(number[scan::lowest_set_bit(end)])];
+    const std::uint32_t wrong = (integer & ~digits) | (fraction & ~digits) | (end >> json_scan::kSpanSize) |
+                                leading_zero | (followed ^ 1);
+    if (VELMORA_UNLIKELY(wrong != 0)) return number_is_valid_by_bytes(number);
     return true;
 }
 
@@ -125,7 +125,7 @@ value:
     VELMORA_NEXT_TOKEN(JsonState::value);
 value_token:
     if (is_number_start(ch)) {
-        if (VELMORA_UNLIKELY(!number_is_valid(c, index, ch))) VELMORA_HAND_OVER(JsonState::value);
+        if (VELMORA_UNLIKELY(!number_is_valid(c.data + index, ch))) VELMORA_HAND_OVER(JsonState::value);
         goto after_value;
     }
     if (ch == '"') goto after_value;  // its bytes were checked with the block

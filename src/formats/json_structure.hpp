@@ -1,7 +1,6 @@
 // The structure of a 64-byte block of JSON text, from its raw byte masks and
 // what the block before it left open: which bytes are escaped, which lie in
-// strings, where tokens start, which bytes the minified text keeps, and
-// what numbers are checked with.
+// strings, where tokens start and which bytes the minified text keeps.
 //
 // The masks are exact for valid text. For invalid text they may be wrong
 // past the first error, which is harmless: the structural pass checks the
@@ -30,14 +29,10 @@ struct Block {
     std::uint64_t opening_quotes;  // the quote that opens each string
     std::uint64_t escapes;         // bytes after an escaping backslash, inside strings
     std::uint64_t controls;        // bytes below 0x20 inside strings, all of them wrong
-    // For checking numbers where they start (json_structural.cpp):
-    std::uint64_t scalars;  // bytes of numbers and literals
-    std::uint64_t digits;
-    std::uint64_t dots;
 };
 
 // A block wholly inside a string, with no quote, backslash or control byte.
-constexpr Block kStringInterior{0, ~std::uint64_t{0}, 0, 0, 0, 0, 0, 0};
+constexpr Block kStringInterior{0, ~std::uint64_t{0}, 0, 0, 0};
 
 // Whether the next block continues a string without an escape pending:
 // the kernels then look for the bytes that could end or break it, and
@@ -100,9 +95,6 @@ VELMORA_FORCE_INLINE Block block_structure(const json_classify::RawMasks& raw, C
     block.kept = ~raw.whitespace | in_string;
     block.escapes = escaped & in_string;
     block.controls = raw.controls & in_string;
-    block.scalars = scalars;
-    block.digits = raw.digits;
-    block.dots = raw.dots;
     return block;
 }
 
