@@ -32,13 +32,19 @@ struct ByteSet {
 constexpr ByteSet kDelimiters(" \t\n\r,]}");
 // Escape letters that stand alone; 'u' needs its hexadecimal digits checked.
 constexpr ByteSet kSingleLetterEscapes("\"\\/bfnrt");
+// A lookup rather than two compares: whether a number starts with its sign
+// is as good as random, and a branch on it would often be mispredicted.
+constexpr ByteSet kNumberStarts("-0123456789");
 
 // Bits 0 to index - 1; `index` below 64.
 VELMORA_FORCE_INLINE std::uint64_t below(unsigned index) { return (std::uint64_t{1} << index) - 1; }
 
-VELMORA_FORCE_INLINE bool is_number_start(unsigned char c) {
-    return c == '-' || static_cast<unsigned char>(c - '0') <= 9;
+// The index of the lowest token, as wide as a pointer.
+VELMORA_FORCE_INLINE std::size_t token_index(std::uint64_t tokens) {
+    return static_cast<std::size_t>(scan::lowest_set_bit(tokens));
 }
+
+VELMORA_FORCE_INLINE bool is_number_start(unsigned char c) { return kNumberStarts.contains[c]; }
 
 template <std::size_t N>
 VELMORA_FORCE_INLINE bool is_literal(const char* start, const char (&literal)[N]) {
@@ -96,7 +102,7 @@ StructuralMinifier::Cursor StructuralMinifier::next_block(const Cursor& c, JsonS
             goto done;                        \
         }                                     \
     }                                         \
-    index = scan::lowest_set_bit(c.tokens);   \
+    index = token_index(c.tokens);            \
     c.tokens &= c.tokens - 1;                 \
     ch = static_cast<unsigned char>(c.data[index])
 
@@ -113,7 +119,7 @@ JsonResumePoint StructuralMinifier::run(char*& out) {
     std::size_t depth = 0;
     char closer = 0;
     char* const closers = closers_;
-    unsigned index = 0;
+    std::size_t index = 0;
     unsigned char ch = 0;
     Cursor c = load_batch();
     if (c.data == nullptr) {
@@ -126,6 +132,15 @@ value:
 value_token:
     if (is_number_start(ch)) {
         if (VELMORA_UNLIKELY(!number_is_valid(c.data + index, ch))) VELMORA_HAND_OVER(JsonState::value);
+        // The elements of an array of numbers follow each other without the
+        // general dispatch: the bulk of a calibration document.
+        while (closer == ']') {
+            VELMORA_NEXT_TOKEN(JsonState::after_value);
+            if (ch != ',') goto after_value_token;
+            VELMORA_NEXT_TOKEN(JsonState::value);
+            if (!is_number_start(ch)) goto value_token;
+            if (VELMORA_UNLIKELY(!number_is_valid(c.data + index, ch))) VELMORA_HAND_OVER(JsonState::value);
+        }
         goto after_value;
     }
     if (ch == '"') goto after_value;  // its bytes were checked with the block
@@ -144,6 +159,7 @@ value_token:
 after_value:
     if (depth == 0) goto top_level_end;
     VELMORA_NEXT_TOKEN(JsonState::after_value);
+after_value_token:
     if (ch == ',') {
         if (closer == '}') goto key;
         goto value;
@@ -186,8 +202,8 @@ std::size_t StructuralMinifier::output_position(unsigned block, unsigned index) 
 
 // The exact parser goes on at the token `index` of the current block; the
 // output keeps what came before it.
-JsonResumePoint StructuralMinifier::hand_over(JsonState state, unsigned index, std::size_t depth, char closer) {
-    out_ = output_.rewind(output_position(block_, index));
+JsonResumePoint StructuralMinifier::hand_over(JsonState state, std::size_t index, std::size_t depth, char closer) {
+    out_ = output_.rewind(output_position(block_, static_cast<unsigned>(index)));
     return JsonResumePoint{state, batch_offset_ + kBlock * block_ + index, depth, closer};
 }
 

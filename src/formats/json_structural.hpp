@@ -55,7 +55,7 @@ private:
     VELMORA_FORCE_INLINE Cursor next_block(const Cursor& c, JsonState state);
     VELMORA_FORCE_INLINE bool number_is_valid(const char* number, unsigned char first) const;
     bool number_is_valid_by_bytes(const char* number) const;
-    JsonResumePoint hand_over(JsonState state, unsigned index, std::size_t depth, char closer);
+    JsonResumePoint hand_over(JsonState state, std::size_t index, std::size_t depth, char closer);
     Cursor next_batch(JsonState state);
     void note_open_string(JsonState state);
     Cursor load_batch();
