@@ -29,27 +29,35 @@ Status json_failure(const char* what, std::size_t offset) {
 
 }  // namespace
 
-Result<std::string> minify_and_validate_json(std::string_view text) {
+namespace detail {
+
+Result<std::string> minify_json_with(std::string_view text, json_structure::ClassifyBlocks kernel) {
     if (text.empty()) return Status(ErrorCode::InvalidJson, "json text is empty");
 
     std::string minified;
     minified.reserve(text.size());  // the only allocation: the text never grows
     char chunk[JsonOutput::kChunkSize + JsonOutput::kChunkSlack];
-    char closers[detail::kMaxJsonDepth];
+    char closers[kMaxJsonDepth];
     JsonOutput output(minified, chunk);
     char* out = output.start();
     JsonResumePoint from{JsonState::value, 0, 0, 0};
-    if (detail::cpu_runs_avx2_kernel()) {
-        detail::StructuralMinifier structural(text, output, closers, detail::classify_blocks_avx2);
+    if (kernel != nullptr) {
+        StructuralMinifier structural(text, output, closers, kernel);
         from = structural.run(out);
     }
     std::size_t stop = 0;
-    switch (detail::minify_exactly(text, from, output, out, closers, stop)) {
+    switch (minify_exactly(text, from, output, out, closers, stop)) {
         case JsonOutcome::invalid_value: return json_failure("invalid JSON value", stop);
         case JsonOutcome::trailing_characters: return json_failure("unexpected trailing characters", stop);
         case JsonOutcome::minified: break;
     }
     return minified;
+}
+
+}  // namespace detail
+
+Result<std::string> minify_and_validate_json(std::string_view text) {
+    return detail::minify_json_with(text, detail::cpu_runs_avx2_kernel() ? detail::classify_blocks_avx2 : nullptr);
 }
 
 }  // namespace velmora::uvc_stereo

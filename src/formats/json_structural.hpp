@@ -15,12 +15,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "formats/compiler_hints.hpp"
 #include "formats/json_exact.hpp"
 #include "formats/json_output.hpp"
 #include "formats/json_structure.hpp"
+#include "velmora/uvc_stereo/status.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
@@ -99,5 +101,10 @@ private:
     bool in_tail_ = false;
     char tail_[kTailSize];
 };
+
+// minify_and_validate_json() with the structural pass on `kernel`, or with
+// the exact parser alone when `kernel` is null. Tests run the portable
+// kernel through it on any CPU.
+Result<std::string> minify_json_with(std::string_view text, json_structure::ClassifyBlocks kernel);
 
 }  // namespace velmora::uvc_stereo::detail

@@ -27,7 +27,7 @@ struct Block {
     std::uint64_t tokens;          // first byte of every token: structurals, opening quotes, scalars
     std::uint64_t kept;            // bytes of the minified text: all but whitespace outside strings
     std::uint64_t opening_quotes;  // the quote that opens each string
-    std::uint64_t escapes;         // bytes after an escaping backslash, inside strings
+    std::uint64_t escapes;         // escaped bytes but backslashes, inside strings (see escaped_bytes)
     std::uint64_t controls;        // bytes below 0x20 inside strings, all of them wrong
 };
 
@@ -44,9 +44,12 @@ VELMORA_FORCE_INLINE bool continues_string(const Carry& carry) {
 constexpr std::uint64_t kEvenBits = 0x5555555555555555ULL;
 constexpr std::uint64_t kOddBits = ~kEvenBits;
 
-// Bit i set where byte i follows a backslash that escapes it: in a run of
-// backslashes every other one escapes the next byte, starting with the
-// run's first. A run that reaches the block's end carries its parity on.
+// Bit i set where byte i follows a backslash that escapes it, unless it is a
+// backslash itself: an escaped backslash is always a valid escape and
+// escapes nothing, so only the byte after a run of backslashes counts. In a
+// run every other backslash escapes the next byte, starting with the run's
+// first: the byte after the run is escaped when the run is odd. A run that
+// reaches the block's end carries its parity on.
 VELMORA_FORCE_INLINE std::uint64_t escaped_bytes(std::uint64_t backslashes, Carry& carry) {
     if (backslashes == 0 && carry.escaped == 0) return 0;
     const std::uint64_t escaped_first = carry.escaped;
@@ -59,7 +62,7 @@ VELMORA_FORCE_INLINE std::uint64_t escaped_bytes(std::uint64_t backslashes, Carr
     const bool odd_run_reaches_end = after_odd_starts < escaping;  // the sum wrapped
     const std::uint64_t after_odd_runs = after_odd_starts & ~escaping;
     carry.escaped = odd_run_reaches_end ? 1 : 0;
-    return (after_even_runs & kOddBits) | (after_odd_runs & kEvenBits) | escaped_first;
+    return (after_even_runs & kOddBits) | (after_odd_runs & kEvenBits) | (escaped_first & ~backslashes);
 }
 
 // Bit i: the parity of the bits 0..i of `bits`, by shifts.
