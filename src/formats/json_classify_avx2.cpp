@@ -146,14 +146,16 @@ VELMORA_AVX2 inline char* put_kept(char* out, const char* block, std::uint64_t k
     for (unsigned piece = 0; piece < json_scan::kBlockSize; piece += json_scan::kSpanSize, kept >>= 16) {
         const unsigned low = static_cast<unsigned>(kept) & 0xFF;
         const unsigned high = static_cast<unsigned>(kept >> 8) & 0xFF;
-        const __m128i indices = _mm_castpd_si128(
-            _mm_loadh_pd(_mm_castsi128_pd(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(kCompaction.low[low]))),
-                         reinterpret_cast<const double*>(kCompaction.high[high])));
+        // The 64-bit halves move through __m64 pointers: GCC implements the
+        // double-pointer forms as plain double accesses, which must be aligned.
+        const __m128i indices = _mm_castps_si128(
+            _mm_loadh_pi(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(kCompaction.low[low]))),
+                         reinterpret_cast<const __m64*>(kCompaction.high[high])));
         const __m128i packed =
             _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + piece)), indices);
         _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
         out += _mm_popcnt_u32(low);
-        _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(packed));
+        _mm_storeh_pi(reinterpret_cast<__m64*>(out), _mm_castsi128_ps(packed));
         out += _mm_popcnt_u32(high);
     }
     return out;
