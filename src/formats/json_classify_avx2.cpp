@@ -22,7 +22,7 @@ namespace {
 // vpshufb gives 0 for bytes with the high bit set, which no test accepts.
 struct alignas(32) ByteTable {
     unsigned char entries[32];
-    constexpr ByteTable(const char* members) : entries() {
+    constexpr explicit ByteTable(const char* members) : entries() {
         for (unsigned char& entry : entries) entry = 0xFF;
         for (; *members != '\0'; ++members) {
             const auto byte = static_cast<unsigned char>(*members);
@@ -174,8 +174,10 @@ struct PrefixXorByMultiplication {
 }  // namespace
 
 bool cpu_runs_avx2_kernel() {
+    // Every CPU with AVX2 has the others too; asked all the same. The AVX2
+    // test includes the operating system's saving of the wide registers.
     static const bool runs = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-                             __builtin_cpu_supports("pclmul");
+                             __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("popcnt");
     return runs;
 }
 

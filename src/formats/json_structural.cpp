@@ -2,9 +2,10 @@
 // of each block, with the checks a token needs where it starts.
 //
 // The loop in run() keeps the token mask, the block, the depth and the
-// innermost closer in registers; it leaves them only for block changes and
+// innermost closer in registers; it leaves them only for batch changes and
 // hand-overs, which happen out of line. The output is not touched per token:
-// each block's kept bytes are written once its tokens are all taken.
+// each block's kept bytes were written when its batch was classified, and a
+// hand-over takes back what follows the token it stops at.
 #include "formats/json_structural.hpp"
 
 #include <cstring>
@@ -73,9 +74,10 @@ bool StructuralMinifier::number_is_valid(const char* number, unsigned char first
     return true;
 }
 
-// Numbers that run past the block's end or are not plain: 16 bytes at a
-// time, or byte by byte; either must end where a delimiter or the text's end
-// follows.
+// Numbers the quick check refused: plain ones are checked once more with
+// the exact parser's 16-byte check, the others (exponents, 16 bytes or more,
+// anything wrong) byte by byte; either must end where a delimiter or the
+// text's end follows.
 bool StructuralMinifier::number_is_valid_by_bytes(const char* number) const {
     const unsigned length = plain_number_length(number);
     if (length != 0) return kDelimiters.contains[static_cast<unsigned char>(number[length])];

@@ -1,10 +1,8 @@
 // The JSON minifier's structural pass. A batch of 64-byte blocks is
 // classified at once (json_structure.hpp) and the kept bytes of each block
-// are written as whole runs; then the pass walks the batch's tokens through
-// the grammar's states. Strings are checked block by block (no control
-// bytes, valid escapes) and plain numbers by their masks; only the tokens
-// the masks leave open (literals, exponents, numbers at a block's end) are
-// looked at one by one.
+// are written; then the pass walks the batch's tokens through the grammar's
+// states. Strings are checked block by block (no control bytes, valid
+// escapes), numbers and literals where they start.
 //
 // It never reports an error itself. At the first token it cannot accept, and
 // at the end of the text, it hands on a resume point (state, offset, open
@@ -29,8 +27,9 @@ namespace velmora::uvc_stereo::detail {
 class StructuralMinifier {
 public:
     static constexpr unsigned kBatchBlocks = 16;
-    // Bytes readable past a block: a number's 16-byte check, a 32-byte copy
-    // of a run starting at the block's last byte, an escape.
+    // Bytes readable past a block: a number's 16-byte check or a 16-byte
+    // copy of a run starting at the block's last byte, an escape; with room
+    // to spare.
     static constexpr std::size_t kLookahead = 64;
 
     // `closers` holds kMaxJsonDepth bytes; `classify` is the kernel.

@@ -2,12 +2,18 @@
 // breakages at block and batch boundaries, strings that span blocks and
 // batches after earlier output went to the result, numbers and literals
 // across a block boundary, the end of the text at every offset, and a
-// hand-over to the exact parser in every state of the grammar.
+// hand-over to the exact parser in every state of the grammar. Then the
+// pass alone: where it hands over, and what it has written by then.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
+#include <vector>
 
+#include "formats/json_classify_avx2.hpp"
+#include "formats/json_structural.hpp"
 #include "json_reference_check.hpp"
+#include "reference_json_minifier.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
@@ -124,6 +130,98 @@ TEST(JsonStructuralPassTest, HandOversInEveryStateMatchTheReference) {
     for (const char* top : {"1 x", "{} {}", "\"s\"\"t\"", "[] 0", "null,", "0 \x01"}) {
         if (!matches_reference(std::string(3 * kBlock, ' ') + top)) return;
         if (!matches_reference(std::string(top) + std::string(3 * kBlock, ' ') + "x")) return;
+    }
+}
+
+// The text before `end` without whitespace outside strings, one byte at a
+// time: what the output must hold when the pass hands over at `end`.
+std::string minified_before(std::string_view text, std::size_t end) {
+    std::string out;
+    bool in_string = false;
+    bool escaped = false;
+    for (std::size_t i = 0; i < end; ++i) {
+        const char c = text[i];
+        if (in_string) {
+            out += c;
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                in_string = false;
+            }
+        } else if (c != ' ' && c != '\t' && c != '\n' && c != '\r') {
+            out += c;
+            in_string = c == '"';
+        }
+    }
+    return out;
+}
+
+struct PassResult {
+    detail::JsonResumePoint resume;
+    std::string output;  // written up to the hand-over
+};
+
+PassResult run_structural_pass(std::string_view text, detail::json_structure::ClassifyBlocks kernel) {
+    std::string result;
+    result.reserve(text.size());
+    char chunk[detail::JsonOutput::kChunkSize + detail::JsonOutput::kChunkSlack];
+    char closers[detail::kMaxJsonDepth];
+    detail::JsonOutput output(result, chunk);
+    char* out = output.start();
+    detail::StructuralMinifier pass(text, output, closers, kernel);
+    const detail::JsonResumePoint resume = pass.run(out);
+    output.finish(out);
+    return PassResult{resume, result};
+}
+
+// The offset in a reference failure's message.
+std::size_t failure_offset(const Result<std::string>& failure) {
+    const std::string& message = failure.status().message();
+    return std::strtoull(message.c_str() + message.rfind(' ') + 1, nullptr, 10);
+}
+
+// The pass hands over no later than the first error, with the text before
+// that point minified; a valid text it takes to the end. Checked on the
+// inputs of the tests above, a sample of each.
+TEST(JsonStructuralPassTest, HandOverComesNoLaterThanTheErrorWithTheTextBeforeItWritten) {
+    std::vector<std::string> inputs;
+    const std::string document = "[\n" + elements(2 * kBatch) + "  0\n]\n";
+    for (std::size_t offset = 1; offset < document.size(); offset += 7) {
+        inputs.push_back(document.substr(0, offset));
+        for (const char* breaker : {"\"", "\\", "]", ":", "\x01", "x", "0"}) {
+            inputs.push_back(document.substr(0, offset) + breaker + document.substr(offset + 1));
+        }
+    }
+    const std::string before = "[\n" + elements(kPastAFlush) + "\"";
+    for (const std::size_t length : {10, 65, 1100, 2100}) {
+        for (const char* flaw : {"\x01", "\\x", "\\udc00"}) {
+            const std::string body = std::string(length / 2, 's') + flaw + std::string(length / 2, 's');
+            inputs.push_back(before + body + "\"]");
+            inputs.push_back(before + body);
+        }
+        inputs.push_back(before + std::string(length, 'v') + "\\ud83d\\ude00\"]");
+    }
+    inputs.push_back(document);
+
+    std::vector<std::pair<const char*, detail::json_structure::ClassifyBlocks>> kernels{
+        {"portable", detail::json_structure::classify_blocks_portably}};
+    if (detail::cpu_runs_avx2_kernel()) kernels.push_back({"AVX2", detail::classify_blocks_avx2});
+    for (const auto& [name, kernel] : kernels) {
+        for (const std::string& input : inputs) {
+            SCOPED_TRACE(std::string(name) + " kernel on " + printable(input.substr(0, 40)) + "... (" +
+                         std::to_string(input.size()) + " bytes)");
+            const Result<std::string> expected = reference::minify_and_validate_json(input);
+            const PassResult pass = run_structural_pass(input, kernel);
+            if (expected.ok()) {
+                EXPECT_EQ(pass.resume.position, input.size());
+            } else {
+                EXPECT_LE(pass.resume.position, failure_offset(expected));
+            }
+            EXPECT_EQ(pass.output, minified_before(input, pass.resume.position));
+            if (::testing::Test::HasFailure()) return;
+        }
     }
 }
 
