@@ -1,6 +1,7 @@
 # Name lists of a shared library or program, ELF or PE (sourced by the check scripts).
 #   exported_names FILE   the names FILE exports, one a line
 #   imported_names FILE   the names FILE takes from other libraries, one a line
+#   imported_dlls FILE    the DLLs a Windows binary imports from, one a line
 #   expect_exactly_these_exports FILE NAMES WHAT
 #                         succeeds when FILE exports exactly NAMES (sorted, one a
 #                         line), else shows the difference and fails
@@ -32,6 +33,10 @@ imported_names() {
     else
         nm -D --undefined-only "$1" | awk '{ sub(/@.*/, "", $NF); print $NF }'
     fi
+}
+
+imported_dlls() {
+    pe_objdump "$1" | awk '/^[[:space:]]*DLL Name:/ { print $3 }'
 }
 
 expect_exactly_these_exports() {

@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
 # chromium and python3-pil render the tool's IMU report page and look at it.
+# doxygen builds the API reference; dpkg-dev (dpkg-shlibdeps) computes the
+# Debian package's dependencies; unzip opens the Windows archive; clang and
+# lld build a caller the way Visual C++ does (MSVC ABI, Microsoft-style linker)
+# to check the import library for it.
 set -euo pipefail
 
 packages=(
@@ -13,7 +17,7 @@ packages=(
     python3-venv python3-pip python3-setuptools python3-wheel
     python3-pytest python3-numpy python3-opencv
     chromium python3-pil
-    clang libclang-rt-14-dev llvm
+    doxygen dpkg-dev unzip clang lld libclang-rt-14-dev llvm
 )
 
 missing=()

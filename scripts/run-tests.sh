@@ -2,8 +2,11 @@
 # Builds and runs every test: the native debug suite, the address and
 # undefined-behaviour sanitizers, the thread sanitizer (concurrency tests),
 # the Windows build under Wine, against the installed package, a consumer
-# project, the C and C++ examples and the tool, and the Python package over the
-# debug build's C library. Ends with one summary line.
+# project, the C and C++ examples (CMake and pkg-config) and the tool, the
+# three packages users install (Windows archive, Debian package, tarball),
+# a build against a stand-in for the vendor's library, the Python package
+# over the debug build's C library, and finally the fuzz targets (seed corpora
+# and a short campaign). Ends with one summary line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -83,15 +86,50 @@ example_check() {
         "./build/example-$name/$program"
 }
 
+# The C example built with pkg-config alone against an install prefix.
+pkg_config_check() {
+    local prefix=$PWD/$1 flags
+    flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs velmora_uvc_stereo_sdk_c) &&
+        # shellcheck disable=SC2086 # the flags are separate words
+        cc -std=c99 -Wall -Wextra -Werror examples/c/main.c $flags -o build/example-c-pkg-config &&
+        LD_LIBRARY_PATH=$prefix/lib ./build/example-c-pkg-config
+}
+
 consumer_check() {
     local prefix=build/dev/install
+    rm -rf "$prefix"
     cmake --install build/dev --prefix "$prefix" >/dev/null &&
         cmake -S tests/consumer -B build/consumer -G Ninja -DCMAKE_PREFIX_PATH="$PWD/$prefix" >/dev/null &&
         cmake --build build/consumer &&
         ./build/consumer/consumer &&
         example_check cpp example_cpp "$prefix" &&
         example_check c example_c "$prefix" &&
+        pkg_config_check "$prefix" &&
         "$prefix/bin/velmora-stereo" scan
+}
+
+# The Windows SDK archive, from the mingw tree the Wine stage built and tested.
+windows_archive_check() {
+    cmake --build --preset mingw --target package >/dev/null &&
+        bash tests/packaging/check-windows-archive.sh "build/mingw/velmora-uvc-stereo-sdk-$(project_version)-win64.zip" \
+            build/mingw
+}
+
+# The Debian package and the tarball, from a lean release build (no tests,
+# no benchmarks: the debug, sanitizer and Wine stages test the same sources).
+linux_packages_check() {
+    local version
+    version=$(project_version)
+    cmake --preset release -DVELMORA_BUILD_TESTS=OFF -DVELMORA_BUILD_BENCHMARKS=OFF >/dev/null &&
+        cmake --build --preset release &&
+        cmake --build --preset release --target package >/dev/null &&
+        bash tests/packaging/check-linux-packages.sh "build/release/velmora-uvc-stereo-sdk_${version}_amd64.deb" \
+            "build/release/velmora-uvc-stereo-sdk-${version}-linux-x86_64.tar.gz" build/release/package-check
+}
+
+# The project version from the top-level CMakeLists.txt.
+project_version() {
+    sed -n 's/^project(velmora_uvc_stereo_sdk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 }
 
 # The Python package in a fresh virtual environment of Debian's interpreter,
@@ -106,12 +144,23 @@ python_check() {
             run_pytest "$venv/bin/python" python/tests
 }
 
+# The fuzz targets: their seed corpora replayed as tests, then a short
+# campaign of every target (scripts/fuzz.sh runs them one after the other).
+fuzz_check() {
+    preset_suite fuzz && scripts/fuzz.sh 15
+}
+
 stage "native debug" preset_suite dev
 stage "address and undefined-behaviour sanitizers" preset_suite asan
 stage "thread sanitizer" preset_suite tsan
 stage "Windows (MinGW) under Wine" preset_suite mingw
 stage "installed package: consumer, examples and tool" consumer_check
+stage "Windows SDK archive" windows_archive_check
+stage "Linux packages (Debian, tarball) from a release build" linux_packages_check
+stage "vendor library configuration (MinGW, contract-only stand-in)" \
+    bash tests/packaging/check-vendor-library-build.sh build/mingw build/mingw-vendor
 stage "Python package" python_check
+stage "fuzz targets (15 s each)" fuzz_check
 
 /usr/lib/wine/wineserver -k 2>/dev/null || true
 

@@ -1,4 +1,5 @@
-// The whole public C++ interface of velmora_uvc_stereo_sdk.
+/// @file
+/// The whole public C++ interface of velmora_uvc_stereo_sdk: include this one header.
 #pragma once
 
 #include "velmora/uvc_stereo/device.hpp"

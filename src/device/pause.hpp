@@ -21,4 +21,11 @@ void pause_on_calling_thread(std::chrono::milliseconds duration);
 using PauseObserver = void (*)(std::chrono::milliseconds duration, void* context);
 void set_pause_observer(PauseObserver observer, void* context);
 
+// Switches the sleeping off (true) or back on (false) for the whole process;
+// the observer is still told of every pause. Only tests and fuzz targets call
+// it: a fuzz target that reaches the device layer would otherwise spend most
+// of its time asleep. Internal, like everything here: never exported.
+void set_pauses_skipped(bool skipped);
+bool pauses_skipped();
+
 }  // namespace velmora::uvc_stereo::detail

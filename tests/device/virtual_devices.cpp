@@ -103,8 +103,8 @@ std::string device_json(const VirtualCamera& camera) {
 
 }  // namespace
 
-void load_cameras(const std::vector<VirtualCamera>& cameras) {
-    std::string scenario = "{\"devices\":[";
+void load_cameras(const std::vector<VirtualCamera>& cameras, const std::string& library_json) {
+    std::string scenario = "{\"library\":" + library_json + ",\"devices\":[";
     for (std::size_t i = 0; i < cameras.size(); ++i) scenario += (i ? "," : "") + device_json(cameras[i]);
     scenario += "]}";
     ASSERT_EQ(vcam_load_scenario_json(scenario.c_str()), 0) << vcam_last_error() << "\n" << scenario;

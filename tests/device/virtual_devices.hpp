@@ -57,7 +57,9 @@ protected:
 };
 
 // Replaces every virtual device with these cameras; fails the test on error.
-void load_cameras(const std::vector<VirtualCamera>& cameras);
+// library_json is the scenario's "library" object (how the vendor library
+// itself behaves, for example which error codes a failing call sets).
+void load_cameras(const std::vector<VirtualCamera>& cameras, const std::string& library_json = "{}");
 
 // The scanned DeviceInfo of the camera with this id (its serial number).
 DeviceInfo scanned_camera(const std::string& id);

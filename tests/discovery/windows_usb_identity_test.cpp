@@ -48,6 +48,34 @@ TEST(NormalizeWindowsDevicePathTest, Forms) {
     }
 }
 
+// Normalisation is one pass: its cuts can expose blanks, NULs or a second
+// moniker prefix that only another pass removes (found by the device path
+// fuzz target; real device paths have none of these). A second pass settles.
+TEST(NormalizeWindowsDevicePathTest, OnePassLeavesWhatItsCutsExpose) {
+    struct Row {
+        const char* label;
+        std::string input;
+        std::string once;
+        std::string twice;
+    };
+    const Row rows[] = {
+        {"NULs before the interface-class GUID", std::string("\0\0#{guid}", 9), std::string("\0\0", 2), ""},
+        {"blanks before the GUID", "usb#vid_0c45&pid_0643#sn \t#{65e8773d}\\global", "usb#vid_0c45&pid_0643#sn \t",
+         "usb#vid_0c45&pid_0643#sn"},
+        {"a blank before a trailing separator", "usb#vid_0c45 \\", "usb#vid_0c45 ", "usb#vid_0c45"},
+        {"blanks after a stripped prefix", "\\\\?\\ \tcam", " \tcam", "cam"},
+        {"a second moniker prefix", "@device:sw:@device:pnp:x", "@device:pnp:x", "x"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        const std::string once = normalize_windows_device_path(row.input);
+        EXPECT_EQ(once, row.once);
+        const std::string twice = normalize_windows_device_path(once);
+        EXPECT_EQ(twice, row.twice);
+        EXPECT_EQ(normalize_windows_device_path(twice), twice);
+    }
+}
+
 TEST(ParseWindowsUsbIdentityTest, Fields) {
     struct Row {
         const char* path;

@@ -7,7 +7,8 @@
 namespace velmora::stereo_tool {
 namespace {
 
-constexpr std::size_t kTextSize = 40;
+// Room for the widest text seven ints can print, as GCC checks in optimised builds.
+constexpr std::size_t kTextSize = 96;
 constexpr int kYearBase = 1900;
 constexpr long long kMillisecondsPerSecond = 1000;
 

@@ -1,4 +1,5 @@
-// An opened camera: its flash JSON document and its IMU.
+/// @file
+/// An opened camera: its flash JSON document and its IMU.
 #pragma once
 
 #include <memory>
@@ -14,39 +15,59 @@ namespace detail {
 struct DeviceAccess;
 }
 
-// The caller's handle on one opened camera. Move-only; a moved-from Device is
-// closed: its operations fail with "device is closed or moved-from" and its
-// accessors answer with default records. Use from one thread at a time;
-// different Devices may be used from different threads.
+/// The caller's handle on one opened camera, made by open_device. Move-only;
+/// a moved-from Device is closed: its operations fail with "device is closed
+/// or moved-from" and its accessors answer with default records. Use from one
+/// thread at a time; different Devices may be used from different threads.
+/// Every operation is one complete session with the camera: nothing about
+/// the camera is cached beyond what open_device established.
 class VELMORA_UVC_STEREO_API Device {
 public:
+    /// The private implementation.
     class Impl;
 
+    /// Takes the other Device's camera over; the other Device is closed.
     Device(Device&& other) noexcept;
+    /// Closes this Device (ending its IMU session), then takes the other's camera over.
     Device& operator=(Device&& other) noexcept;
     Device(const Device&) = delete;
     Device& operator=(const Device&) = delete;
+    /// Ends an open IMU session.
     ~Device();
 
+    /// The description the camera was opened with.
     const DeviceInfo& info() const;
+    /// What the camera's capability report declared (or why there is none).
     const DeviceCapabilityInfo& capability_info() const;
-    // The flash was verified when the device was opened.
+    /// The flash was verified when the device was opened.
     bool has_flash_transport() const;
-    // An IMU session has been opened successfully on this Device (stays true
-    // after close_imu).
+    /// An IMU session has been opened successfully on this Device (stays true
+    /// after close_imu).
     bool has_imu_transport() const;
 
-    // The JSON document in flash, minified, with the record's version.
+    /// The JSON document in flash, minified, with the record's version.
+    /// Fails while an IMU session is open ("IMU must be closed before flash
+    /// JSON access"), for a camera without flash (ErrorCode::NotSupported), and
+    /// with the flash record's own errors (BadMagic for a blank flash, for example).
     Result<ReadJsonResult> read_json();
-    // Validates and minifies the text, then stores it as a version-0 record.
+    /// Validates and minifies the text, then stores it as a version-0 record
+    /// and, by default, reads it back to compare. Fails as read_json does, and
+    /// with ErrorCode::InvalidJson before the camera is touched.
     Status write_json(std::string_view json);
 
-    // Flash JSON access is refused while an IMU session is open.
+    /// Starts an IMU session (success when one is open already). Flash JSON
+    /// access is refused while it is open. ErrorCode::NotSupported when the
+    /// camera declares no IMU or its firmware does not allow it.
     Status open_imu();
+    /// Reads one raw sample; fails when no session is open ("IMU is not open").
     Result<ReadImuResult> read_imu();
+    /// Ends the IMU session; success also when none is open.
     Status close_imu();
 
+    /// The camera's own scale values (from its capability report, or the
+    /// defaults); ErrorCode::NotSupported for a camera without an IMU.
     Result<ImuConversionOptions> imu_conversion_options() const;
+    /// Converts a raw sample with imu_conversion_options(); needs no session.
     Result<ConvertedImuResult> convert_imu(const ReadImuResult& raw) const;
 
 private:
@@ -56,15 +77,18 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// Opens a camera from a scan's DeviceInfo: reads its capability report, takes
-// its flash layout and IMU transport from it (or legacy defaults when the
-// camera answers without one), and checks options.required_capabilities
-// (1 flash, 2 IMU, 4 flash JSON). A camera that cannot be reached while the
-// report is read fails the open with that status, whatever is required.
+/// Opens a camera from a scan's DeviceInfo: reads its capability report, takes
+/// its flash layout and IMU transport from it (or legacy defaults when the
+/// camera answers without one), and checks options.required_capabilities
+/// (1 flash, 2 IMU, 4 flash JSON). A camera that cannot be reached while the
+/// report is read fails the open with that status, whatever is required.
+/// Thread-safe.
 VELMORA_UVC_STEREO_API Result<Device> open_device(const DeviceInfo& device,
                                                   const OpenDeviceOptions& options = OpenDeviceOptions{});
 
-// Converts raw IMU counts to degrees Celsius, g and degrees per second.
+/// Converts raw IMU counts to degrees Celsius, g and degrees per second.
+/// ErrorCode::InvalidArgument "temperature_lsb_per_c must not be zero" when
+/// that scale is 0. Thread-safe.
 VELMORA_UVC_STEREO_API Result<ConvertedImuResult> convert_imu(const ReadImuResult& raw,
                                                               const ImuConversionOptions& options);
 

@@ -1,4 +1,5 @@
-// Bounds of the flash user space: every transfer and erase stays inside it.
+/// @file
+/// Bounds of the flash user space: every transfer and erase stays inside it.
 #pragma once
 
 #include <cstdint>
@@ -9,13 +10,13 @@
 
 namespace velmora::uvc_stereo {
 
-// Success when [address, address + length) lies inside the user space. what
-// names the operation in the message ("Flash read", "Flash write"); null
-// stands for "Flash transfer".
+/// Success when [address, address + length) lies inside the user space, else
+/// ErrorCode::InvalidArgument. what names the operation in the message
+/// ("Flash read", "Flash write"); null stands for "Flash transfer".
 VELMORA_UVC_STEREO_API Status validate_flash_transfer_range(const FlashConfig& config, std::uint32_t address,
                                                             std::uint64_t length, const char* what);
 
-// As the transfer check, and the sector-aligned span must stay inside too.
+/// As the transfer check, and the sector-aligned span must stay inside too.
 VELMORA_UVC_STEREO_API Status validate_flash_erase_range(const FlashConfig& config, std::uint32_t address,
                                                          std::uint64_t length);
 

@@ -1,5 +1,6 @@
-// Direct access to the flash record of a camera selected by a FlashConfig.
-// Each call is one complete vendor session; nothing is cached between calls.
+/// @file
+/// Direct access to the flash record of a camera selected by a FlashConfig.
+/// Each call is one complete vendor session; nothing is cached between calls.
 #pragma once
 
 #include "velmora/uvc_stereo/export.hpp"
@@ -8,15 +9,15 @@
 
 namespace velmora::uvc_stereo {
 
-// Success when a one-byte read at the start of the flash user space works.
+/// Success when a one-byte read at the start of the flash user space works.
 VELMORA_UVC_STEREO_API Status probe_flash_transport(const FlashConfig& config);
 
-// The validated flash record at the start of the user space.
+/// The validated flash record at the start of the user space.
 VELMORA_UVC_STEREO_API Result<FlashBlob> read_blob_from_device(const FlashConfig& config);
 
-// Stores blob.raw (validated) or, when raw is empty, the record built from
-// blob.payload and blob.version; erases whole sectors first and, when
-// config.verify_after_write is set, reads the record back and compares.
+/// Stores blob.raw (validated) or, when raw is empty, the record built from
+/// blob.payload and blob.version; erases whole sectors first and, when
+/// config.verify_after_write is set, reads the record back and compares.
 VELMORA_UVC_STEREO_API Status write_blob_to_device(const FlashConfig& config, const FlashBlob& blob);
 
 }  // namespace velmora::uvc_stereo

@@ -8,6 +8,7 @@
 #include "discovery/backend_candidates.hpp"
 #include "discovery/windows_usb_identity.hpp"
 #include "platform/win32/com_initialization.hpp"
+#include "platform/win32/media_foundation_library.hpp"
 
 namespace velmora::uvc_stereo::win_detail {
 
@@ -16,6 +17,7 @@ namespace {
 using detail::CandidateList;
 using detail::ComPtr;
 using detail::make_hresult_status;
+using detail::MediaFoundationFunctions;
 
 // Media Foundation 2.0, API 0x70 (what MF_VERSION reads on Windows 7 and later).
 constexpr ULONG kMediaFoundationVersion = 0x00020070;
@@ -28,21 +30,22 @@ Status hresult_failure(const char* operation, HRESULT hr) {
 // Calls MFShutdown once for a successful MFStartup.
 class MediaFoundationSession {
 public:
-    MediaFoundationSession() = default;
+    explicit MediaFoundationSession(const MediaFoundationFunctions& functions) : functions_(functions) {}
     ~MediaFoundationSession() {
-        if (started_) MFShutdown();
+        if (started_) functions_.shutdown();
     }
     MediaFoundationSession(const MediaFoundationSession&) = delete;
     MediaFoundationSession& operator=(const MediaFoundationSession&) = delete;
 
     Status start() {
-        const HRESULT hr = MFStartup(kMediaFoundationVersion, MFSTARTUP_FULL);
+        const HRESULT hr = functions_.startup(kMediaFoundationVersion, MFSTARTUP_FULL);
         if (FAILED(hr)) return hresult_failure(detail::kMfStartupOperation, hr);
         started_ = true;
         return Status();
     }
 
 private:
+    const MediaFoundationFunctions& functions_;
     bool started_ = false;
 };
 
@@ -83,17 +86,21 @@ Result<CandidateList> list_video_sources() {
     detail::ComInitialization com;
     Status status = com.start();
     if (!status.ok()) return status;
-    MediaFoundationSession media_foundation;
+    // Where Media Foundation is missing, this back-end fails here.
+    const Result<const MediaFoundationFunctions*> library = detail::system_media_foundation();
+    if (!library.ok()) return library.status();
+    const MediaFoundationFunctions& functions = *library.value();
+    MediaFoundationSession media_foundation(functions);
     status = media_foundation.start();
     if (!status.ok()) return status;
 
     ComPtr<IMFAttributes> attributes;
-    HRESULT hr = MFCreateAttributes(attributes.put(), kSourceAttributeCount);
+    HRESULT hr = functions.create_attributes(attributes.put(), kSourceAttributeCount);
     if (FAILED(hr) || !attributes) return hresult_failure("MFCreateAttributes", hr);
     hr = attributes->SetGUID(MF_DEVSOURCE_ATTRIBUTE_SOURCE_TYPE, MF_DEVSOURCE_ATTRIBUTE_SOURCE_TYPE_VIDCAP_GUID);
     if (FAILED(hr)) return hresult_failure("IMFAttributes::SetGUID", hr);
     ActivationArray sources;
-    hr = MFEnumDeviceSources(attributes.get(), sources.items_out(), sources.count_out());
+    hr = functions.enum_device_sources(attributes.get(), sources.items_out(), sources.count_out());
     if (FAILED(hr)) return hresult_failure("MFEnumDeviceSources", hr);
 
     // Every position stays in the list, readable or not, so that indices

@@ -1,0 +1,98 @@
+// The UTF-16 texts of the 1126-byte vendor device record (the name at byte 2,
+// the device path at byte 514), of any content, terminated or not. Each field
+// is read through the record and through a heap copy of exactly its size, so
+// the address sanitizer catches a read past the field; the text must be the
+// field up to its first zero unit, decoded as UTF-16, or empty when a
+// surrogate stands alone; the result is valid UTF-8 that the virtual camera's
+// encoder turns back into the same units.
+//
+// Input: a fill byte for the record bytes the input does not cover, then the
+// record's bytes from offset 0.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "discovery/vendor_record_text.hpp"
+#include "property_check.hpp"
+#include "text_codec.hpp"
+#include "utf8_check.hpp"
+
+namespace {
+
+namespace uvc = velmora::uvc_stereo;
+using SonixLib::scWideChar;
+using uvc::fuzzing::require;
+
+// The units before the first zero unit, or the whole field.
+std::u16string bounded_units(const scWideChar* field, std::size_t capacity) {
+    std::u16string units;
+    for (std::size_t i = 0; i < capacity && field[i] != 0; ++i) units.push_back(static_cast<char16_t>(field[i]));
+    return units;
+}
+
+void append_utf8(std::string& out, char32_t code_point) {
+    if (code_point < 0x80) {
+        out += static_cast<char>(code_point);
+        return;
+    }
+    const int continuation = code_point < 0x800 ? 1 : code_point < 0x10000 ? 2 : 3;
+    static const unsigned char kLeadMarks[] = {0, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(kLeadMarks[continuation] | (code_point >> (6 * continuation)));
+    for (int shift = 6 * (continuation - 1); shift >= 0; shift -= 6) {
+        out += static_cast<char>(0x80 | ((code_point >> shift) & 0x3F));
+    }
+}
+
+// Strict UTF-16 decoding: a surrogate that is not part of a pair spoils the
+// whole text, as the platform converter refuses it.
+std::string expected_text(const std::u16string& units) {
+    std::string out;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const char32_t unit = units[i];
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        if (low) return {};
+        if (!high) {
+            append_utf8(out, unit);
+            continue;
+        }
+        if (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF) return {};
+        append_utf8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+        ++i;
+    }
+    return out;
+}
+
+template <std::size_t N>
+void check_field(const scWideChar (&field)[N], const char* name) {
+    const std::string through_record = uvc::detail::record_text_to_utf8(field);
+    // A heap block of exactly the field's size: any read past it is caught.
+    const auto exact = std::make_unique<scWideChar[]>(N);
+    std::memcpy(exact.get(), field, sizeof(field));
+    const std::string through_copy = uvc::detail::record_text_to_utf8(exact.get(), N);
+
+    const std::u16string units = bounded_units(field, N);
+    const std::string expected = expected_text(units);
+    require(through_record == expected && through_copy == expected, "a record text is its units decoded", name);
+    require(uvc::fuzzing::is_valid_utf8(through_record), "a record text is valid UTF-8", name);
+    if (!through_record.empty()) {
+        require(sonix_virtual::utf8_to_utf16(through_record) == units, "a record text encodes back to its units", name);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    SonixLib::scDevice_t record;
+    auto* bytes = reinterpret_cast<std::uint8_t*>(&record);
+    std::memset(bytes, data[0], sizeof(record));
+    std::memcpy(bytes, data + 1, std::min(size - 1, sizeof(record)));
+
+    check_field(record.name, "name");
+    check_field(record.device_path, "device_path");
+    return 0;
+}

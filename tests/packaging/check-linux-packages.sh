@@ -1,0 +1,109 @@
+#!/usr/bin/env bash
+# Checks the Linux packages as a user meets them: the Debian package's
+# metadata (it depends on the C and C++ run times only), its files unpacked
+# into a scratch root with dpkg -x (libraries with their SONAMEs, headers,
+# CMake and pkg-config files, the tool, the virtual camera, the API
+# reference), the C example built with pkg-config alone and the examples
+# built with the CMake package, all run against the virtual camera; and the
+# tarball holding the same files.
+#   check-linux-packages.sh <package.deb> <package.tar.gz> <scratch folder>
+set -euo pipefail
+
+if [ $# -ne 3 ] || [ ! -f "$1" ] || [ ! -f "$2" ]; then
+    echo "usage: $0 <velmora-uvc-stereo-sdk_VERSION_amd64.deb> <velmora-uvc-stereo-sdk-VERSION-linux-x86_64.tar.gz> <scratch folder>" >&2
+    exit 2
+fi
+deb=$(realpath "$1")
+tarball=$(realpath "$2")
+repository=$(realpath "$(dirname "$0")/../..")
+scratch=$3
+rm -rf "$scratch"
+mkdir -p "$scratch"
+scratch=$(realpath "$scratch")
+cd "$scratch"
+
+failures=0
+fail() {
+    echo "FAILED: $*" >&2
+    failures=$((failures + 1))
+}
+
+# --- Metadata.
+field() { dpkg-deb --field "$deb" "$1"; }
+version=$(field Version)
+[ "$(field Package)" = velmora-uvc-stereo-sdk ] || fail "package name $(field Package)"
+[ "$(field Architecture)" = amd64 ] || fail "architecture $(field Architecture)"
+[ "$(basename "$deb")" = "velmora-uvc-stereo-sdk_${version}_amd64.deb" ] || fail "file name $(basename "$deb")"
+dpkg-deb --info "$deb" >/dev/null || fail "dpkg-deb --info"
+depends=$(field Depends)
+packages=$(tr ',' '\n' <<<"$depends" | sed -E 's/\(.*\)//; s/[[:space:]]//g' | sort -u)
+for package in $packages; do
+    case $package in
+        libc6 | libgcc-s1 | libstdc++6) ;;
+        *) fail "depends on $package (Depends: $depends)" ;;
+    esac
+done
+grep -qx 'libstdc++6' <<<"$packages" || fail "does not depend on the C++ run time (Depends: $depends)"
+
+# --- Files, unpacked into a scratch root.
+dpkg -x "$deb" root
+usr=$scratch/root/usr
+major=${version%%.*}
+for file in bin/velmora-stereo include/velmora_uvc_stereo_c.h include/velmora/uvc_stereo.hpp \
+    include/sonix_virtual/vcam_control.h lib/libSonixCamera.so \
+    lib/cmake/velmora_uvc_stereo_sdk/velmora_uvc_stereo_sdkConfig.cmake \
+    lib/pkgconfig/velmora_uvc_stereo_sdk.pc lib/pkgconfig/velmora_uvc_stereo_sdk_c.pc \
+    share/doc/velmora-uvc-stereo-sdk/api/index.html; do
+    [ -f "$usr/$file" ] || fail "missing /usr/$file"
+done
+for library in velmora_uvc_stereo_sdk velmora_uvc_stereo_sdk_c; do
+    [ -f "$usr/lib/lib$library.so.$version" ] || fail "missing lib$library.so.$version"
+    [ "$(readlink "$usr/lib/lib$library.so")" = "lib$library.so.$major" ] || fail "lib$library.so link"
+    soname=$(readelf -d "$usr/lib/lib$library.so.$version" | sed -n 's/.*Library soname: \[\(.*\)\]/\1/p')
+    [ "$soname" = "lib$library.so.$major" ] || fail "lib$library SONAME '$soname', expected lib$library.so.$major"
+done
+bash "$repository/scripts/check-c-exports.sh" "$usr/lib/libvelmora_uvc_stereo_sdk_c.so.$version" || fail "C exports"
+
+# --- Programs built against the package alone, run against its virtual camera.
+export PKG_CONFIG_PATH=$usr/lib/pkgconfig
+export LD_LIBRARY_PATH=$usr/lib
+[ "$(pkg-config --modversion velmora_uvc_stereo_sdk_c)" = "$version" ] || fail "pkg-config version"
+# shellcheck disable=SC2046 # the flags are separate words
+cc -std=c99 -Wall -Wextra -Werror "$repository/examples/c/main.c" $(pkg-config --cflags --libs velmora_uvc_stereo_sdk_c) \
+    -o example_c_pkg_config || fail "C example with pkg-config"
+# shellcheck disable=SC2046
+c++ -std=c++17 -Wall -Wextra -Werror "$repository/tests/consumer/consumer.cpp" \
+    $(pkg-config --cflags --libs velmora_uvc_stereo_sdk) -o consumer_pkg_config || fail "C++ consumer with pkg-config"
+cmake -S "$repository/tests/packaging/consumers" -B consumers -G Ninja -DCMAKE_PREFIX_PATH="$usr" >/dev/null &&
+    cmake --build consumers >/dev/null || fail "CMake consumers against the package"
+
+expect_run() {
+    local pattern=$1 output
+    shift
+    if output=$("$@" 2>&1) && grep -q -- "$pattern" <<<"$output"; then
+        echo "ok: ${*#"$PWD"/}"
+    else
+        fail "$(basename "$1") ${*:2}:"$'\n'"$output"
+    fi
+}
+expect_run "IMU 4:" ./example_c_pkg_config
+expect_run "valid" ./consumer_pkg_config
+expect_run "IMU 4:" consumers/example-c/example_c
+expect_run "IMU 4:" consumers/example-cpp/example_cpp
+# The tool finds its libraries through its run path, without LD_LIBRARY_PATH.
+expect_run "2 cameras found" env -u LD_LIBRARY_PATH "$usr/bin/velmora-stereo" scan
+
+# --- The tarball holds the same files under one top folder.
+mkdir tarball
+tar -xzf "$tarball" -C tarball
+top=$(basename "$tarball" .tar.gz)
+[ -d "tarball/$top" ] || fail "the tarball has no top folder $top"
+deb_files=$(cd "$usr" && find . -type f -o -type l | sort)
+tar_files=$(cd "tarball/$top" 2>/dev/null && find . -type f -o -type l | sort)
+[ "$deb_files" = "$tar_files" ] || fail "the tarball's files differ from the Debian package's:"$'\n'"$(diff <(echo "$deb_files") <(echo "$tar_files") | head -20)"
+
+if [ "$failures" -gt 0 ]; then
+    echo "Linux packages: $failures check(s) failed" >&2
+    exit 1
+fi
+echo "Linux packages $(basename "$deb"), $(basename "$tarball"): all checks passed"
