@@ -18,7 +18,6 @@ namespace velmora::uvc_stereo::detail {
 namespace {
 
 namespace scan = json_scan;
-constexpr std::size_t kBlock = scan::kBlockSize;
 
 struct ByteSet {
     bool contains[256];
