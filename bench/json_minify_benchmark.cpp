@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/json_structural.hpp"
 #include "json_documents.hpp"
 #include "reference_json_minifier.hpp"
 #include "velmora/uvc_stereo/json.hpp"
@@ -41,6 +42,15 @@ void sdk_minify(benchmark::State& state, const std::string& document) {
     }
     for (auto _ : state) {
         auto result = velmora::uvc_stereo::minify_and_validate_json(document);
+        benchmark::DoNotOptimize(result);
+    }
+    count_bytes(state, document);
+}
+
+// The path of CPUs without AVX2: the exact parser alone, on SSE2.
+void sdk_minify_sse2(benchmark::State& state, const std::string& document) {
+    for (auto _ : state) {
+        auto result = velmora::uvc_stereo::detail::minify_json_with(document, nullptr);
         benchmark::DoNotOptimize(result);
     }
     count_bytes(state, document);
@@ -89,19 +99,28 @@ void simdjson_dom_parse(benchmark::State& state, const std::string& document) {
     count_bytes(state, document);
 }
 
-// The same parse with simdjson held to its SSE4.2 kernel ("westmere"), the
-// instruction set closest to the SSE2 the SDK's minifier uses: context for
-// the comparison, not the reference the goal is measured against.
-void simdjson_dom_parse_sse42(benchmark::State& state, const std::string& document) {
-    const simdjson::implementation* chosen = simdjson::get_available_implementations()["westmere"];
+// The same parse with simdjson held to one of its kernels: context for the
+// comparison, not the reference the goal is measured against. "haswell"
+// (AVX2) is the instruction set of the SDK's structural pass, "westmere"
+// (SSE4.2) the one nearest to the SSE2 of its fallback.
+void simdjson_dom_parse_held_to(benchmark::State& state, const std::string& document, const char* kernel) {
+    const simdjson::implementation* chosen = simdjson::get_available_implementations()[kernel];
     if (chosen == nullptr || !chosen->supported_by_runtime_system()) {
-        state.SkipWithError("simdjson has no SSE4.2 kernel here");
+        state.SkipWithError("simdjson has no such kernel here");
         return;
     }
     const simdjson::implementation* previous = simdjson::get_active_implementation();
     simdjson::get_active_implementation() = chosen;
     simdjson_dom_parse(state, document);
     simdjson::get_active_implementation() = previous;
+}
+
+void simdjson_dom_parse_avx2(benchmark::State& state, const std::string& document) {
+    simdjson_dom_parse_held_to(state, document, "haswell");
+}
+
+void simdjson_dom_parse_sse42(benchmark::State& state, const std::string& document) {
+    simdjson_dom_parse_held_to(state, document, "westmere");
 }
 
 void simdjson_minify(benchmark::State& state, const std::string& document) {
@@ -130,12 +149,14 @@ const bool kRegistered = [] {
     static const std::vector<NamedDocument> documents = velmora::bench::benchmark_documents();
     static const Contender contenders[] = {
         {"sdk_minify", sdk_minify},
+        {"sdk_minify_sse2", sdk_minify_sse2},
         {"reference_minify", reference_minify},
 #ifdef VELMORA_BENCH_HAVE_RAPIDJSON
         {"rapidjson_reader_writer", rapidjson_reader_writer},
 #endif
 #ifdef VELMORA_BENCH_HAVE_SIMDJSON
         {"simdjson_dom_parse", simdjson_dom_parse},
+        {"simdjson_dom_parse_avx2", simdjson_dom_parse_avx2},
         {"simdjson_dom_parse_sse42", simdjson_dom_parse_sse42},
         {"simdjson_minify", simdjson_minify},
 #endif

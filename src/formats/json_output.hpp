@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -21,9 +22,10 @@ public:
     static constexpr std::size_t kChunkSlack = 32;
     // Runs longer than this go straight to the result.
     static constexpr std::size_t kLongRun = 256;
-    // More than the minifier writes between two make_room() calls: a block's
-    // worth of input, then one run and one piece's overshoot.
-    static constexpr std::size_t kRoomNeeded = 512;
+    // More than the minifier writes between two make_room() calls: the
+    // exact parser a block's worth of input, then one run and one piece's
+    // overshoot; the structural pass a batch of 16 blocks and an overshoot.
+    static constexpr std::size_t kRoomNeeded = 1280;
 
     // `chunk` holds kChunkSize + kChunkSlack bytes.
     JsonOutput(std::string& result, char* chunk) : result_(&result), chunk_(chunk) {}
@@ -60,6 +62,37 @@ public:
     static VELMORA_FORCE_INLINE char* put_short(char* out, const char* from, std::size_t count) {
         json_scan::active::copy16(out, from);
         return out + count;
+    }
+
+    // The bytes of a 64-byte block marked in `kept`, run by run; the block
+    // stays readable 16 bytes past its end. Runs between whitespace are
+    // mostly short: one 16-byte piece, and a loop only for longer ones.
+    static VELMORA_FORCE_INLINE char* put_kept(char* out, const char* block, std::uint64_t kept) {
+        if (kept == ~std::uint64_t{0}) return put(out, block, json_scan::kBlockSize);
+        std::uint64_t starts = kept & ~(kept << 1);
+        std::uint64_t lasts = kept & ~(kept >> 1);
+        while (starts != 0) {
+            const unsigned first = json_scan::lowest_set_bit(starts);
+            const unsigned length = json_scan::lowest_set_bit(lasts) + 1 - first;
+            json_scan::active::copy16(out, block + first);
+            for (unsigned i = json_scan::kSpanSize; VELMORA_UNLIKELY(i < length); i += json_scan::kSpanSize) {
+                json_scan::active::copy16(out + i, block + first + i);
+            }
+            out += length;
+            starts &= starts - 1;
+            lasts &= lasts - 1;
+        }
+        return out;
+    }
+
+    // The number of bytes written so far, `out` included.
+    std::size_t position(const char* out) const { return result_->size() + static_cast<std::size_t>(out - chunk_); }
+
+    // Drops what was written after `position`; returns where writing goes on.
+    char* rewind(std::size_t position) {
+        if (position >= result_->size()) return chunk_ + (position - result_->size());
+        result_->resize(position);  // shrinking never reallocates
+        return chunk_;
     }
 
     void finish(char* out) { flush(out); }

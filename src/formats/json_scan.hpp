@@ -45,6 +45,24 @@ VELMORA_FORCE_INLINE unsigned lowest_set_bit(std::uint64_t bits) {
 #endif
 }
 
+// The index of the highest set bit; `bits` must not be zero.
+VELMORA_FORCE_INLINE unsigned highest_set_bit(std::uint64_t bits) {
+#if defined(_MSC_VER) && !defined(__clang__)
+    unsigned long index = 0;
+    _BitScanReverse64(&index, bits);
+    return static_cast<unsigned>(index);
+#else
+    return 63u - static_cast<unsigned>(__builtin_clzll(bits));
+#endif
+}
+
+// The number of set bits.
+inline unsigned count_bits(std::uint64_t bits) {
+    unsigned count = 0;
+    for (; bits != 0; bits &= bits - 1) ++count;
+    return count;
+}
+
 namespace portable {
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
