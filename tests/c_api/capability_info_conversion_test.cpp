@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "c_api_test_support.hpp"
+#include "support/c_interface.hpp"
 
 namespace velmora::uvc_stereo::c_api {
 namespace {
 
-using testing::all_bytes_are;
-using testing::fill_bytes;
+using test_support::all_bytes_are;
+using test_support::fill_bytes;
 
 constexpr unsigned char kGarbage = 0xCD;
 

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "c_api_test_support.hpp"
+#include "support/c_interface.hpp"
 #include "velmora_uvc_stereo_c.h"
 
 namespace velmora::uvc_stereo::c_api {
 namespace {
 
-using testing::last_message;
+using test_support::last_message;
 
 velmora_uvc_stereo_read_imu_result sample(int16_t temperature, int16_t ax, int16_t ay, int16_t az, int16_t gx,
                                           int16_t gy, int16_t gz) {
@@ -52,8 +52,8 @@ TEST(ConvertImu, ConvertsWithTheGivenOrDefaultScales) {
     for (const ConversionCase& row : cases) {
         SCOPED_TRACE(row.name);
         velmora_uvc_stereo_converted_imu_result out;
-        testing::fill_bytes(out, 0x77);
-        testing::record_some_failure();
+        test_support::fill_bytes(out, 0x77);
+        test_support::record_some_failure();
         ASSERT_EQ(velmora_uvc_stereo_convert_imu(&row.raw, row.use_defaults ? nullptr : &row.options, &out), 0);
         EXPECT_EQ(last_message(), "");
         EXPECT_EQ(out.timestamp_ns, row.raw.timestamp_ns);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "c_api_test_support.hpp"
+#include "support/c_interface.hpp"
 #include "sonix_virtual/vcam_control.hpp"
 #include "support/virtual_camera.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
@@ -15,12 +15,12 @@
 namespace velmora::uvc_stereo::c_api {
 namespace {
 
-using testing::all_bytes_are;
-using testing::fill_bytes;
-using testing::last_message;
-using uvc_stereo::testing::identity_only_camera;
-using uvc_stereo::testing::scenario_json;
-using uvc_stereo::testing::VirtualCamera;
+using test_support::all_bytes_are;
+using test_support::fill_bytes;
+using test_support::last_message;
+using uvc_stereo::test_support::identity_only_camera;
+using uvc_stereo::test_support::scenario_json;
+using uvc_stereo::test_support::VirtualCamera;
 
 constexpr std::uint16_t kReportingPid = 0x0643;  // "cam0" of the default scenario
 constexpr std::uint16_t kLegacyPid = 0x0645;     // "cam1", answers the capability control with zeros

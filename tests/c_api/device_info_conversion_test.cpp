@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "c_api_test_support.hpp"
+#include "support/c_interface.hpp"
 
 namespace velmora::uvc_stereo::c_api {
 namespace {
 
-using testing::fill_bytes;
+using test_support::fill_bytes;
 
 CDeviceInfo valid_description() {
     CDeviceInfo info;

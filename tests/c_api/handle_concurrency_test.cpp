@@ -6,14 +6,14 @@
 #include <string>
 #include <thread>
 
-#include "c_api_test_support.hpp"
+#include "support/c_interface.hpp"
 #include "sonix_virtual/vcam_control.h"
 #include "velmora_uvc_stereo_c.h"
 
 namespace velmora::uvc_stereo::c_api {
 namespace {
 
-using testing::last_message;
+using test_support::last_message;
 
 constexpr int kImuRounds = 8;
 // Bounds the flash loop should the IMU thread stall.

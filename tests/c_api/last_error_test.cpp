@@ -15,14 +15,14 @@
 
 #include "c_api/boundary.hpp"
 #include "c_api/context.hpp"
-#include "c_api_test_support.hpp"
+#include "support/c_interface.hpp"
 #include "platform/thread_local_slot.hpp"
 
 namespace velmora::uvc_stereo::c_api {
 namespace {
 
-using testing::last_message;
-using testing::record_some_failure;
+using test_support::last_message;
+using test_support::record_some_failure;
 
 std::string context_message(velmora_uvc_stereo_ctx* ctx) {
     const char* text = nullptr;

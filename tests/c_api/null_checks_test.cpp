@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "c_api_test_support.hpp"
+#include "support/c_interface.hpp"
 #include "velmora_uvc_stereo_c.h"
 
 namespace velmora::uvc_stereo::c_api {
 namespace {
 
-using testing::all_bytes_are;
-using testing::fill_bytes;
-using testing::last_message;
+using test_support::all_bytes_are;
+using test_support::fill_bytes;
+using test_support::last_message;
 
 // A non-null handle that must never be looked at: every row below fails its
 // null checks before the handle is used.
@@ -107,7 +107,7 @@ TEST(NullChecks, EachFunctionReportsItsFirstNullPointer) {
     };
     for (const NullCheckCase& row : cases) {
         SCOPED_TRACE(row.name);
-        testing::record_some_failure();
+        test_support::record_some_failure();
         velmora_uvc_stereo_ctx_create(nullptr, &ctx);  // a success in between: the row must record anew
         velmora_uvc_stereo_ctx_destroy(ctx);
         EXPECT_EQ(row.call(), VELMORA_UVC_STEREO_ERROR_INVALID_ARGUMENT);
@@ -134,7 +134,7 @@ TEST(NullChecks, OutParametersAreClearedAfterTheChecks) {
 }
 
 TEST(NullChecks, NullSafeFunctionsRecordNothing) {
-    testing::record_some_failure();
+    test_support::record_some_failure();
     velmora_uvc_stereo_ctx_destroy(nullptr);
     velmora_uvc_stereo_close_device(nullptr);
     velmora_uvc_stereo_free(nullptr);

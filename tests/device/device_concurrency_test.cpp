@@ -19,9 +19,9 @@
 namespace velmora::uvc_stereo {
 namespace {
 
-using DeviceConcurrencyTest = testing::VirtualCameraTest;
+using DeviceConcurrencyTest = test_support::VirtualCameraTest;
 
-using testing::VirtualCamera;
+using test_support::VirtualCamera;
 
 constexpr int kRounds = 4;
 constexpr int kImuReadsPerRound = 5;
@@ -36,7 +36,7 @@ struct Worker {
     void run() {
         OpenDeviceOptions options;
         options.required_capabilities = 1;
-        Result<Device> opened = open_device(testing::scanned_camera(id), options);
+        Result<Device> opened = open_device(test_support::scanned_camera(id), options);
         if (!opened.ok()) return fail("open", opened.status());
         Device device = std::move(opened.value());
         for (int round = 0; round < kRounds; ++round) {
@@ -93,8 +93,8 @@ TEST_F(DeviceConcurrencyTest, TwoDevicesOnTwoThreads) {
     left.pid = 0x0643;  // also passes the firmware gate on every open
     VirtualCamera right("right");
     right.legacy = true;
-    testing::load_cameras({left, right});
-    testing::clear_calls();
+    test_support::load_cameras({left, right});
+    test_support::clear_calls();
 
     Worker workers[] = {{"left", {}, {}}, {"right", {}, {}}};
     std::thread threads[] = {std::thread(&Worker::run, &workers[0]), std::thread(&Worker::run, &workers[1])};
@@ -106,11 +106,11 @@ TEST_F(DeviceConcurrencyTest, TwoDevicesOnTwoThreads) {
         ASSERT_FALSE(worker.last_document.empty());
         // The flash holds exactly this camera's last document.
         const std::vector<std::uint8_t> stored =
-            testing::peek_flash(worker.id, 0x51000 + 16, static_cast<std::uint32_t>(worker.last_document.size()));
+            test_support::peek_flash(worker.id, 0x51000 + 16, static_cast<std::uint32_t>(worker.last_document.size()));
         EXPECT_EQ(std::string(stored.begin(), stored.end()), worker.last_document);
     }
     EXPECT_EQ(vcam_init_depth(), 0);
-    EXPECT_EQ(testing::calls_of("SonixCam_Init"), testing::calls_of("SonixCam_UnInit"));
+    EXPECT_EQ(test_support::calls_of("SonixCam_Init"), test_support::calls_of("SonixCam_UnInit"));
     expect_flash_sessions_unbroken();
 }
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "pause_recorder.hpp"
+#include "support/pause_recorder.hpp"
 #include "sonix_virtual/vcam_control.h"
 #include "support/call_log.hpp"
 #include "support/virtual_camera.hpp"
@@ -17,29 +17,29 @@
 namespace velmora::uvc_stereo {
 namespace {
 
-using DeviceImuTest = testing::VirtualCameraTest;
+using DeviceImuTest = test_support::VirtualCameraTest;
 
-using testing::VirtualCamera;
+using test_support::VirtualCamera;
 
 Device open_camera(const std::string& id) {
     OpenDeviceOptions options;
     options.required_capabilities = 0;
-    Result<Device> opened = open_device(testing::scanned_camera(id), options);
+    Result<Device> opened = open_device(test_support::scanned_camera(id), options);
     EXPECT_TRUE(opened.ok()) << opened.status().message();
     return std::move(opened.value());
 }
 
 TEST_F(DeviceImuTest, SessionLifecycle) {
-    testing::load_cameras({VirtualCamera{}});
+    test_support::load_cameras({VirtualCamera{}});
     Device device = open_camera("cam");
     EXPECT_TRUE(device.close_imu().ok());  // never opened
     EXPECT_EQ(vcam_init_depth(), 0);
 
-    testing::clear_calls();
+    test_support::clear_calls();
     ASSERT_TRUE(device.open_imu().ok());
     ASSERT_TRUE(device.open_imu().ok());  // the open session is kept
     EXPECT_EQ(vcam_init_depth(), 1);
-    EXPECT_EQ(testing::calls_of("SonixCam_SetNodeID"), 1U);
+    EXPECT_EQ(test_support::calls_of("SonixCam_SetNodeID"), 1U);
     EXPECT_TRUE(device.has_imu_transport());
     ASSERT_TRUE(device.read_imu().ok());
 
@@ -55,7 +55,7 @@ TEST_F(DeviceImuTest, SessionLifecycle) {
 TEST_F(DeviceImuTest, DestroyingOrReplacingADeviceEndsItsSession) {
     VirtualCamera first("first");
     VirtualCamera second("second");
-    testing::load_cameras({first, second});
+    test_support::load_cameras({first, second});
     {
         Device device = open_camera("first");
         ASSERT_TRUE(device.open_imu().ok());
@@ -67,7 +67,7 @@ TEST_F(DeviceImuTest, DestroyingOrReplacingADeviceEndsItsSession) {
     ASSERT_TRUE(target.open_imu().ok());
     target = open_camera("second");
     EXPECT_EQ(vcam_init_depth(), 0);
-    EXPECT_EQ(target.info().serial_number, testing::scanned_camera("second").serial_number);
+    EXPECT_EQ(target.info().serial_number, test_support::scanned_camera("second").serial_number);
 }
 
 TEST_F(DeviceImuTest, ReadsUseTheLegacyOrReportedControl) {
@@ -77,7 +77,7 @@ TEST_F(DeviceImuTest, ReadsUseTheLegacyOrReportedControl) {
     reported.imu.unit = 6;
     reported.imu.selector = 3;
     reported.imu.length = 20;
-    testing::load_cameras({legacy, reported});
+    test_support::load_cameras({legacy, reported});
 
     const struct {
         const char* id;
@@ -88,14 +88,14 @@ TEST_F(DeviceImuTest, ReadsUseTheLegacyOrReportedControl) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.id);
         Device device = open_camera(row.id);
-        testing::clear_calls();
+        test_support::clear_calls();
         ASSERT_TRUE(device.open_imu().ok());
         const Result<ReadImuResult> sample = device.read_imu();
         ASSERT_TRUE(sample.ok()) << sample.status().message();
-        const auto node = testing::arguments_of("SonixCam_SetNodeID");
+        const auto node = test_support::arguments_of("SonixCam_SetNodeID");
         ASSERT_EQ(node.size(), 1U);
         EXPECT_EQ(node[0].at(0), row.unit);
-        const auto reads = testing::arguments_of("SonixCam_XuRead");
+        const auto reads = test_support::arguments_of("SonixCam_XuRead");
         ASSERT_EQ(reads.size(), 1U);
         EXPECT_EQ(reads[0].at(0), row.length);  // length, selector, node id
         EXPECT_EQ(reads[0].at(1), row.selector);
@@ -106,13 +106,13 @@ TEST_F(DeviceImuTest, ReadsUseTheLegacyOrReportedControl) {
 TEST_F(DeviceImuTest, ReportWithoutImuIsRefusedWithoutDeviceAccess) {
     VirtualCamera camera;
     camera.report_imu = false;
-    testing::load_cameras({camera});
+    test_support::load_cameras({camera});
     Device device = open_camera("cam");
-    testing::clear_calls();
+    test_support::clear_calls();
     const Status opened = device.open_imu();
     EXPECT_EQ(opened.code(), ErrorCode::NotSupported);
     EXPECT_EQ(opened.message(), "IMU is not supported on this device");
-    EXPECT_EQ(testing::total_calls(), 0U);
+    EXPECT_EQ(test_support::total_calls(), 0U);
     EXPECT_FALSE(device.has_imu_transport());
     EXPECT_EQ(device.imu_conversion_options().status().message(), "IMU is not supported on this device");
     const Result<ConvertedImuResult> converted = device.convert_imu(ReadImuResult{});
@@ -145,13 +145,13 @@ TEST_F(DeviceImuTest, FirmwareGate) {
         VirtualCamera camera;
         camera.pid = row.pid;
         camera.firmware = row.firmware;
-        testing::load_cameras({camera});
+        test_support::load_cameras({camera});
         Device device = open_camera("cam");
-        testing::clear_calls();
+        test_support::clear_calls();
         if (row.read_fails) {
             ASSERT_EQ(vcam_fail_call("SonixCam_GetVersion", 1, 5), 0);
         }
-        testing::PauseRecorder pauses;
+        test_support::PauseRecorder pauses;
 
         const Status opened = device.open_imu();
         EXPECT_EQ(opened.ok(), row.allowed) << opened.message();
@@ -161,7 +161,7 @@ TEST_F(DeviceImuTest, FirmwareGate) {
             EXPECT_FALSE(device.has_imu_transport());
             EXPECT_EQ(vcam_init_depth(), 0);
         }
-        EXPECT_EQ(testing::calls_of("SonixCam_GetVersion"), row.reads_version ? 1U : 0U);
+        EXPECT_EQ(test_support::calls_of("SonixCam_GetVersion"), row.reads_version ? 1U : 0U);
         const std::vector<std::chrono::milliseconds> expected_pauses =
             row.reads_version ? std::vector<std::chrono::milliseconds>{std::chrono::milliseconds(200)}
                               : std::vector<std::chrono::milliseconds>{};
@@ -181,7 +181,7 @@ TEST_F(DeviceImuTest, ConversionFollowsTheReportedScales) {
     camera.imu.gyro_scale = 16400;          // 16.4 counts per degree per second
     // Temperature 128, accel (4096, -2048, 0), gyro (164, 0, -328), counter 0x00012.
     camera.imu_samples = {"00801000F800000000A40000FEB8001200"};
-    testing::load_cameras({camera});
+    test_support::load_cameras({camera});
     Device device = open_camera("cam");
 
     const Result<ImuConversionOptions> options = device.imu_conversion_options();

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "pause_recorder.hpp"
+#include "support/pause_recorder.hpp"
 #include "support/call_log.hpp"
 #include "support/virtual_camera.hpp"
 #include "support/virtual_camera_test.hpp"
@@ -17,14 +17,14 @@
 namespace velmora::uvc_stereo {
 namespace {
 
-using DeviceJsonTest = testing::VirtualCameraTest;
+using DeviceJsonTest = test_support::VirtualCameraTest;
 
-using testing::VirtualCamera;
+using test_support::VirtualCamera;
 
 Device open_camera(const std::string& id, std::uint32_t required = 1) {
     OpenDeviceOptions options;
     options.required_capabilities = required;
-    Result<Device> opened = open_device(testing::scanned_camera(id), options);
+    Result<Device> opened = open_device(test_support::scanned_camera(id), options);
     EXPECT_TRUE(opened.ok()) << opened.status().message();
     return std::move(opened.value());
 }
@@ -35,13 +35,13 @@ std::uint32_t le32(const std::vector<std::uint8_t>& bytes, std::size_t at) {
 }
 
 TEST_F(DeviceJsonTest, WriteStoresTheMinifiedRecordAndReadReturnsIt) {
-    testing::load_cameras({VirtualCamera{}});
+    test_support::load_cameras({VirtualCamera{}});
     Device device = open_camera("cam");
     const std::string minified = "{\"rig\":\"stereo\",\"baseline\":[60.0,0.1],\"ok\":true}";
-    testing::PauseRecorder pauses;
+    test_support::PauseRecorder pauses;
 
     ASSERT_TRUE(device.write_json("\n {  \"rig\" : \"stereo\" ,\t\"baseline\" : [ 60.0 , 0.1 ] , \"ok\" : true }  ").ok());
-    const std::vector<std::uint8_t> stored = testing::peek_flash("cam", 0x51000, 16 + minified.size());
+    const std::vector<std::uint8_t> stored = test_support::peek_flash("cam", 0x51000, 16 + minified.size());
     EXPECT_EQ(le32(stored, 0), 0x5A4F564BU);
     EXPECT_EQ(stored[4] | stored[5] << 8, 0);   // version
     EXPECT_EQ(stored[6] | stored[7] << 8, 16);  // header size
@@ -74,17 +74,17 @@ TEST_F(DeviceJsonTest, FailuresThatReachedTheCameraTakeNoPause) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        testing::load_cameras({VirtualCamera{}});
+        test_support::load_cameras({VirtualCamera{}});
         Device device = open_camera("cam", 0);
-        if (row.corrupt_record) testing::poke_flash("cam", 0x51000 + 16, {'['});
+        if (row.corrupt_record) test_support::poke_flash("cam", 0x51000 + 16, {'['});
         if (row.failing_call != nullptr) {
             ASSERT_EQ(vcam_fail_call(row.failing_call, 1, 12), 0);
         }
-        testing::clear_calls();
-        testing::PauseRecorder pauses;
+        test_support::clear_calls();
+        test_support::PauseRecorder pauses;
         const Status status = row.write ? device.write_json("{\"k\":2}") : device.read_json().status();
         EXPECT_FALSE(status.ok());
-        EXPECT_GT(testing::calls_of("SonixCam_CstmReadFromSF") + testing::calls_of("SonixCam_SectorEraseSF"), 0U);
+        EXPECT_GT(test_support::calls_of("SonixCam_CstmReadFromSF") + test_support::calls_of("SonixCam_SectorEraseSF"), 0U);
         EXPECT_TRUE(pauses.pauses().empty());
     }
 }
@@ -92,8 +92,8 @@ TEST_F(DeviceJsonTest, FailuresThatReachedTheCameraTakeNoPause) {
 TEST_F(DeviceJsonTest, ReadMinifiesARecordWrittenElsewhereAndKeepsItsVersion) {
     VirtualCamera camera;
     camera.json_text.clear();
-    testing::load_cameras({camera});
-    testing::poke_flash("cam", 0x51000, testing::flash_record("{ \"a\" : [ 1 , 2 ] }", 7));
+    test_support::load_cameras({camera});
+    test_support::poke_flash("cam", 0x51000, test_support::flash_record("{ \"a\" : [ 1 , 2 ] }", 7));
     Device device = open_camera("cam", 0);
     const Result<ReadJsonResult> read = device.read_json();
     ASSERT_TRUE(read.ok()) << read.status().message();
@@ -102,9 +102,9 @@ TEST_F(DeviceJsonTest, ReadMinifiesARecordWrittenElsewhereAndKeepsItsVersion) {
 }
 
 TEST_F(DeviceJsonTest, RejectedTextWritesNothing) {
-    testing::load_cameras({VirtualCamera{}});
+    test_support::load_cameras({VirtualCamera{}});
     Device device = open_camera("cam");
-    const std::vector<std::uint8_t> before = testing::peek_flash("cam", 0x51000, 64);
+    const std::vector<std::uint8_t> before = test_support::peek_flash("cam", 0x51000, 64);
 
     const struct {
         const char* name;
@@ -116,40 +116,40 @@ TEST_F(DeviceJsonTest, RejectedTextWritesNothing) {
         {"trailing comma", "[1,]", "invalid JSON value at offset 3"},
         {"two values", "{} {}", "unexpected trailing characters at offset 3"},
     };
-    testing::PauseRecorder pauses;
+    test_support::PauseRecorder pauses;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        testing::clear_calls();
+        test_support::clear_calls();
         const Status written = device.write_json(row.text);
         EXPECT_EQ(written.code(), ErrorCode::InvalidJson);
         EXPECT_EQ(written.message(), row.message);
-        EXPECT_EQ(testing::total_calls(), 0U);
+        EXPECT_EQ(test_support::total_calls(), 0U);
     }
-    EXPECT_EQ(testing::peek_flash("cam", 0x51000, 64), before);
+    EXPECT_EQ(test_support::peek_flash("cam", 0x51000, 64), before);
     EXPECT_TRUE(pauses.pauses().empty());
 }
 
 TEST_F(DeviceJsonTest, LegacyCameraUsesItsFourKilobyteSpace) {
     VirtualCamera legacy;
     legacy.legacy = true;
-    testing::load_cameras({legacy});
+    test_support::load_cameras({legacy});
     Device device = open_camera("cam");
 
     // 16 header bytes plus 4080 payload bytes fill the space exactly.
     const std::string fits = "\"" + std::string(4078, 'x') + "\"";
     ASSERT_TRUE(device.write_json(fits).ok());
-    EXPECT_EQ(testing::calls_of("SonixCam_SectorEraseSF"), 1U);
+    EXPECT_EQ(test_support::calls_of("SonixCam_SectorEraseSF"), 1U);
     const Result<ReadJsonResult> read = device.read_json();
     ASSERT_TRUE(read.ok()) << read.status().message();
     EXPECT_EQ(read.value().json, fits);
-    const std::vector<std::uint8_t> header = testing::peek_flash("cam", 0x51000, 16);
+    const std::vector<std::uint8_t> header = test_support::peek_flash("cam", 0x51000, 16);
     EXPECT_EQ(le32(header, 8), fits.size());
 
-    testing::clear_calls();
+    test_support::clear_calls();
     const Status too_large = device.write_json("\"" + std::string(4079, 'x') + "\"");
     EXPECT_EQ(too_large.code(), ErrorCode::InvalidLength);
     EXPECT_EQ(too_large.message(), "payload is too large");
-    EXPECT_EQ(testing::total_calls(), 0U);
+    EXPECT_EQ(test_support::total_calls(), 0U);
 }
 
 TEST_F(DeviceJsonTest, BothCallsRefusedWhileTheImuIsOpenEvenWithoutFlash) {
@@ -157,18 +157,18 @@ TEST_F(DeviceJsonTest, BothCallsRefusedWhileTheImuIsOpenEvenWithoutFlash) {
     VirtualCamera imu_only("imu-only");
     imu_only.report_flash = false;
     imu_only.json_text.clear();
-    testing::load_cameras({with_flash, imu_only});
+    test_support::load_cameras({with_flash, imu_only});
 
     for (const char* id : {"flash", "imu-only"}) {
         SCOPED_TRACE(id);
         Device device = open_camera(id, 0);
         ASSERT_TRUE(device.open_imu().ok());
-        testing::clear_calls();
+        test_support::clear_calls();
         EXPECT_EQ(device.read_json().status().message(), "IMU must be closed before flash JSON access");
         const Status written = device.write_json("{}");
         EXPECT_EQ(written.code(), ErrorCode::InvalidArgument);
         EXPECT_EQ(written.message(), "IMU must be closed before flash JSON access");
-        EXPECT_EQ(testing::total_calls(), 0U);
+        EXPECT_EQ(test_support::total_calls(), 0U);
         ASSERT_TRUE(device.close_imu().ok());
     }
     Device reopened = open_camera("flash", 0);

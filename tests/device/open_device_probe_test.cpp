@@ -18,8 +18,8 @@
 namespace velmora::uvc_stereo {
 namespace {
 
-using testing::VirtualCamera;
-using OpenDeviceProbeTest = testing::VirtualCameraTest;
+using test_support::VirtualCamera;
+using OpenDeviceProbeTest = test_support::VirtualCameraTest;
 
 constexpr std::uint8_t kReported = 1;
 constexpr std::uint8_t kLegacy = 2;
@@ -68,9 +68,9 @@ TEST_F(OpenDeviceProbeTest, AnUnplugAtEachCallOfTheProbe) {
         {"SonixCam_XuRead", read_gone},
         {"SonixCam_UnInit", {ErrorCode::Ok, "", kReported}},
     };
-    testing::load_cameras({VirtualCamera{}});
-    const DeviceInfo scanned = testing::scanned_camera("cam");
-    testing::clear_calls();
+    test_support::load_cameras({VirtualCamera{}});
+    const DeviceInfo scanned = test_support::scanned_camera("cam");
+    test_support::clear_calls();
     ASSERT_TRUE(open_device(scanned, requiring(0)).ok());
     std::vector<std::string> probe_calls;
     for (const vcam_call& call : sonix_virtual::call_log()) probe_calls.emplace_back(call.function);
@@ -80,7 +80,7 @@ TEST_F(OpenDeviceProbeTest, AnUnplugAtEachCallOfTheProbe) {
         SCOPED_TRACE(::testing::Message() << "unplugged before call " << nth << ", " << row.call);
         ASSERT_GE(probe_calls.size(), nth);
         ASSERT_EQ(probe_calls[nth - 1], row.call);
-        testing::load_cameras({VirtualCamera{}});
+        test_support::load_cameras({VirtualCamera{}});
         ASSERT_EQ(vcam_detach_at_call("cam", "*", nth), 0) << vcam_last_error();
         expect_outcome(open_device(scanned, requiring(0)), row.outcome);
         EXPECT_EQ(vcam_init_depth(), 0);
@@ -126,12 +126,12 @@ TEST_F(OpenDeviceProbeTest, VendorCodesDecideBetweenFailureRetryAndLegacy) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        testing::load_cameras({row.camera});
-        const DeviceInfo scanned = testing::scanned_camera("cam");
-        testing::clear_calls();
+        test_support::load_cameras({row.camera});
+        const DeviceInfo scanned = test_support::scanned_camera("cam");
+        test_support::clear_calls();
         for (const Fault& fault : row.faults) ASSERT_EQ(vcam_fail_call(fault.function, fault.nth, fault.code), 0);
         expect_outcome(open_device(scanned, requiring(row.required)), row.outcome);
-        EXPECT_EQ(testing::calls_of("SonixCam_SetNodeID"), row.probes);
+        EXPECT_EQ(test_support::calls_of("SonixCam_SetNodeID"), row.probes);
         EXPECT_EQ(vcam_init_depth(), 0);
     }
 }

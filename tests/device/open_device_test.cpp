@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "device/device_impl.hpp"
-#include "pause_recorder.hpp"
+#include "support/pause_recorder.hpp"
 #include "support/call_log.hpp"
 #include "support/virtual_camera.hpp"
 #include "support/virtual_camera_test.hpp"
@@ -20,9 +20,9 @@
 namespace velmora::uvc_stereo {
 namespace {
 
-using OpenDeviceTest = testing::VirtualCameraTest;
+using OpenDeviceTest = test_support::VirtualCameraTest;
 
-using testing::VirtualCamera;
+using test_support::VirtualCamera;
 
 OpenDeviceOptions requiring(std::uint32_t bits) {
     OpenDeviceOptions options;
@@ -31,8 +31,8 @@ OpenDeviceOptions requiring(std::uint32_t bits) {
 }
 
 TEST_F(OpenDeviceTest, RefusesBadRequestsBeforeAnyDeviceAccess) {
-    testing::load_cameras({VirtualCamera{}});
-    const DeviceInfo attached = testing::scanned_camera("cam");
+    test_support::load_cameras({VirtualCamera{}});
+    const DeviceInfo attached = test_support::scanned_camera("cam");
     DeviceInfo foreign = attached;
     foreign.pid = 0x1234;
     DeviceInfo no_vid = attached;
@@ -58,23 +58,23 @@ TEST_F(OpenDeviceTest, RefusesBadRequestsBeforeAnyDeviceAccess) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        testing::clear_calls();
+        test_support::clear_calls();
         const Result<Device> opened = open_device(row.device, requiring(row.required));
         EXPECT_EQ(opened.status().code(), row.code);
         EXPECT_EQ(opened.status().message(), row.message);
         EXPECT_FALSE(opened.has_value());
-        EXPECT_EQ(testing::total_calls(), 0U);
+        EXPECT_EQ(test_support::total_calls(), 0U);
     }
 }
 
 TEST_F(OpenDeviceTest, ImuOnlyRequirementNeverTouchesTheFlash) {
-    testing::load_cameras({VirtualCamera{}});
-    testing::clear_calls();
-    Result<Device> opened = open_device(testing::scanned_camera("cam"), requiring(2));
+    test_support::load_cameras({VirtualCamera{}});
+    test_support::clear_calls();
+    Result<Device> opened = open_device(test_support::scanned_camera("cam"), requiring(2));
     ASSERT_TRUE(opened.ok()) << opened.status().message();
-    EXPECT_EQ(testing::calls_of("SonixCam_GetSerialFlashType"), 0U);
-    EXPECT_EQ(testing::calls_of("SonixCam_CstmReadFromSF"), 0U);
-    EXPECT_EQ(testing::calls_of("SonixCam_XuRead"), 1U);  // the capability report only
+    EXPECT_EQ(test_support::calls_of("SonixCam_GetSerialFlashType"), 0U);
+    EXPECT_EQ(test_support::calls_of("SonixCam_CstmReadFromSF"), 0U);
+    EXPECT_EQ(test_support::calls_of("SonixCam_XuRead"), 1U);  // the capability report only
     EXPECT_FALSE(opened.value().has_flash_transport());
     EXPECT_FALSE(opened.value().has_imu_transport());
 }
@@ -82,9 +82,9 @@ TEST_F(OpenDeviceTest, ImuOnlyRequirementNeverTouchesTheFlash) {
 TEST_F(OpenDeviceTest, LegacyCameraGetsTheLegacyLayout) {
     VirtualCamera legacy;
     legacy.legacy = true;
-    testing::load_cameras({legacy});
-    const DeviceInfo scanned = testing::scanned_camera("cam");
-    testing::clear_calls();
+    test_support::load_cameras({legacy});
+    const DeviceInfo scanned = test_support::scanned_camera("cam");
+    test_support::clear_calls();
     Result<Device> opened = open_device(scanned);
     ASSERT_TRUE(opened.ok()) << opened.status().message();
     const Device& device = opened.value();
@@ -109,7 +109,7 @@ TEST_F(OpenDeviceTest, LegacyCameraGetsTheLegacyLayout) {
     EXPECT_EQ(impl->verified_capabilities, 1U);
 
     // The flash check is one one-byte read at the start of the user space.
-    const auto reads = testing::arguments_of("SonixCam_CstmReadFromSF");
+    const auto reads = test_support::arguments_of("SonixCam_CstmReadFromSF");
     ASSERT_EQ(reads.size(), 1U);
     EXPECT_EQ(reads[0].at(0), 0x51000U);
     EXPECT_EQ(reads[0].at(1), 1U);
@@ -119,8 +119,8 @@ TEST_F(OpenDeviceTest, ReportWithoutFlashOpensOnlyWhenFlashIsNotRequired) {
     VirtualCamera camera;
     camera.report_flash = false;
     camera.json_text.clear();
-    testing::load_cameras({camera});
-    const DeviceInfo scanned = testing::scanned_camera("cam");
+    test_support::load_cameras({camera});
+    const DeviceInfo scanned = test_support::scanned_camera("cam");
 
     const struct {
         std::uint32_t required;
@@ -128,9 +128,9 @@ TEST_F(OpenDeviceTest, ReportWithoutFlashOpensOnlyWhenFlashIsNotRequired) {
     } rows[] = {{0, true}, {2, true}, {1, false}, {4, false}, {5, false}};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.required);
-        testing::clear_calls();
+        test_support::clear_calls();
         const Result<Device> opened = open_device(scanned, requiring(row.required));
-        EXPECT_EQ(testing::calls_of("SonixCam_CstmReadFromSF"), 0U);
+        EXPECT_EQ(test_support::calls_of("SonixCam_CstmReadFromSF"), 0U);
         if (row.opens) {
             ASSERT_TRUE(opened.ok()) << opened.status().message();
             EXPECT_EQ(opened.value().capability_info().state, 1);
@@ -147,10 +147,10 @@ TEST_F(OpenDeviceTest, JsonRequirementReadsTheRecordInsteadOfProbing) {
     camera.flash_address = 0x60000;
     camera.flash_size = 0x2000;
     camera.json_text = "{ \"baseline_mm\" : 60.0 }";
-    testing::load_cameras({camera});
-    testing::PauseRecorder pauses;
-    testing::clear_calls();
-    Result<Device> opened = open_device(testing::scanned_camera("cam"), requiring(5));
+    test_support::load_cameras({camera});
+    test_support::PauseRecorder pauses;
+    test_support::clear_calls();
+    Result<Device> opened = open_device(test_support::scanned_camera("cam"), requiring(5));
     ASSERT_TRUE(opened.ok()) << opened.status().message();
 
     const Device::Impl* impl = detail::DeviceAccess::impl(opened.value());
@@ -164,7 +164,7 @@ TEST_F(OpenDeviceTest, JsonRequirementReadsTheRecordInsteadOfProbing) {
 
     // A header preview and the whole record, both at the reported address;
     // no separate one-byte probe.
-    const auto reads = testing::arguments_of("SonixCam_CstmReadFromSF");
+    const auto reads = test_support::arguments_of("SonixCam_CstmReadFromSF");
     ASSERT_EQ(reads.size(), 2U);
     EXPECT_EQ(reads[0].at(0), 0x60000U);
     EXPECT_EQ(reads[0].at(1), 16U);
@@ -175,9 +175,9 @@ TEST_F(OpenDeviceTest, JsonRequirementReadsTheRecordInsteadOfProbing) {
 TEST_F(OpenDeviceTest, JsonRequirementFailsOnAPayloadThatIsNotJson) {
     VirtualCamera camera;
     camera.json_text.clear();
-    testing::load_cameras({camera});
-    testing::poke_flash("cam", 0x51000, testing::flash_record("calibration: none", 0));
-    const DeviceInfo scanned = testing::scanned_camera("cam");
+    test_support::load_cameras({camera});
+    test_support::poke_flash("cam", 0x51000, test_support::flash_record("calibration: none", 0));
+    const DeviceInfo scanned = test_support::scanned_camera("cam");
 
     const Result<Device> strict = open_device(scanned, requiring(4));
     EXPECT_EQ(strict.status().code(), ErrorCode::InvalidJson);
@@ -187,14 +187,14 @@ TEST_F(OpenDeviceTest, JsonRequirementFailsOnAPayloadThatIsNotJson) {
 }
 
 TEST_F(OpenDeviceTest, FlashChecksPassTheirFailuresOnUnchanged) {
-    const std::vector<std::uint8_t> record = testing::flash_record("{\"cal\":1}", 0);
+    const std::vector<std::uint8_t> record = test_support::flash_record("{\"cal\":1}", 0);
     std::vector<std::uint8_t> bad_magic = record;
     bad_magic[0] ^= 0xFF;
     // The header (and so the CRC) of {"cal":1} before the payload {"cal":2}.
     // (Flipping a byte of a copy of the record instead makes GCC 12 at -O3
     // warn of a write before the buffer.)
     constexpr std::size_t kHeaderSize = 16;
-    std::vector<std::uint8_t> bad_crc = testing::flash_record("{\"cal\":2}", 0);
+    std::vector<std::uint8_t> bad_crc = test_support::flash_record("{\"cal\":2}", 0);
     std::copy(record.begin(), record.begin() + kHeaderSize, bad_crc.begin());
     const struct {
         const char* name;
@@ -216,9 +216,9 @@ TEST_F(OpenDeviceTest, FlashChecksPassTheirFailuresOnUnchanged) {
         SCOPED_TRACE(row.name);
         VirtualCamera camera;
         camera.json_text.clear();
-        testing::load_cameras({camera});
-        testing::poke_flash("cam", 0x51000, row.stored);
-        const DeviceInfo scanned = testing::scanned_camera("cam");
+        test_support::load_cameras({camera});
+        test_support::poke_flash("cam", 0x51000, row.stored);
+        const DeviceInfo scanned = test_support::scanned_camera("cam");
         if (row.failing_call != nullptr) {
             ASSERT_EQ(vcam_fail_call(row.failing_call, 1, 12), 0);
         }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "device/pause.hpp"
-#include "pause_recorder.hpp"
+#include "support/pause_recorder.hpp"
 #include "support/virtual_camera.hpp"
 #include "support/virtual_camera_test.hpp"
 #include "velmora/uvc_stereo/device.hpp"
@@ -42,7 +42,7 @@ TEST(PauseSwitchTest, DecidesWhetherAPauseSleeps) {
         SCOPED_TRACE(row.label);
         PausesSkipped pauses(row.skipped);
         EXPECT_EQ(detail::pauses_skipped(), row.skipped);
-        testing::PauseRecorder recorder;
+        test_support::PauseRecorder recorder;
         const auto start = std::chrono::steady_clock::now();
         detail::pause_on_calling_thread(row.duration);
         const auto elapsed = std::chrono::steady_clock::now() - start;
@@ -56,10 +56,10 @@ TEST(PauseSwitchTest, DecidesWhetherAPauseSleeps) {
 }
 
 TEST(PauseSwitchTest, SkippedPausesKeepTheirPlaceInOperations) {
-    testing::load_cameras({testing::VirtualCamera{}});
+    test_support::load_cameras({test_support::VirtualCamera{}});
     PausesSkipped pauses(true);
-    testing::PauseRecorder recorder;
-    Result<Device> opened = open_device(testing::scanned_camera("cam"));
+    test_support::PauseRecorder recorder;
+    Result<Device> opened = open_device(test_support::scanned_camera("cam"));
     ASSERT_TRUE(opened.ok()) << opened.status().message();
     ASSERT_TRUE(opened.value().read_json().ok());
     ASSERT_TRUE(opened.value().write_json("{\"a\": 1}").ok());

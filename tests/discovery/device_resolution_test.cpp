@@ -14,13 +14,13 @@
 namespace velmora::uvc_stereo {
 namespace {
 
-using testing::load_scenario;
-using testing::scenario_json;
-using testing::vendor_path;
-using testing::VirtualCamera;
+using test_support::load_scenario;
+using test_support::scenario_json;
+using test_support::vendor_path;
+using test_support::VirtualCamera;
 
 VirtualCamera camera(std::string id, std::uint16_t pid, std::string serial) {
-    VirtualCamera out = testing::identity_only_camera(std::move(id), pid);
+    VirtualCamera out = test_support::identity_only_camera(std::move(id), pid);
     out.serial_number = std::move(serial);
     out.descriptor_text = "text-" + out.id;
     return out;
@@ -33,7 +33,7 @@ Result<win_detail::EnumeratedDevice> resolve(const FlashConfig& config) {
     return win_detail::resolve_device_with_active_runtime(config, false);
 }
 
-class DeviceResolutionTest : public testing::VirtualCameraTest {
+class DeviceResolutionTest : public test_support::VirtualCameraTest {
 protected:
     void SetUp() override {
         load_scenario(scenario_json({camera("a", 0x0643, "SN-A"), camera("b", 0x0645, "SN-B"), camera("c", 0x0643, "SN-B")}));

@@ -16,18 +16,18 @@
 namespace velmora::uvc_stereo {
 namespace {
 
-using testing::BackendEntry;
-using testing::Backends;
-using testing::load_scenario;
-using testing::scenario_json;
-using testing::vendor_path;
-using testing::VirtualCamera;
+using test_support::BackendEntry;
+using test_support::Backends;
+using test_support::load_scenario;
+using test_support::scenario_json;
+using test_support::vendor_path;
+using test_support::VirtualCamera;
 using Indices = std::map<OpenCvBackend, int>;
 
 constexpr std::uint32_t kEFail = 0x80004005;
 
 VirtualCamera camera(std::string id, std::uint16_t pid = 0x0643) {
-    VirtualCamera out = testing::identity_only_camera(std::move(id), pid);
+    VirtualCamera out = test_support::identity_only_camera(std::move(id), pid);
     out.product_name = "Stereo " + out.id;
     return out;
 }
@@ -49,7 +49,7 @@ std::vector<Indices> scan_indices() {
     return out;
 }
 
-class ScanOpenCvIndicesTest : public testing::VirtualCameraTest {};
+class ScanOpenCvIndicesTest : public test_support::VirtualCameraTest {};
 
 TEST_F(ScanOpenCvIndicesTest, DefaultScenarioHasBothBackEnds) {
     vcam_load_default_scenario();
@@ -99,7 +99,7 @@ TEST_F(ScanOpenCvIndicesTest, Lists) {
 }
 
 TEST_F(ScanOpenCvIndicesTest, BackEndFailureTexts) {
-    testing::Backends failing;
+    test_support::Backends failing;
     failing.msmf_failure = kEFail;
     failing.dshow_failure = 0x80070005;
     load_scenario(scenario_json({camera("a")}, failing));

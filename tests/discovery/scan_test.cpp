@@ -12,22 +12,22 @@
 namespace velmora::uvc_stereo {
 namespace {
 
-using testing::load_scenario;
-using testing::scenario_json;
-using testing::vendor_path;
-using testing::VirtualCamera;
+using test_support::load_scenario;
+using test_support::scenario_json;
+using test_support::vendor_path;
+using test_support::VirtualCamera;
 
-class ScanTest : public testing::VirtualCameraTest {
+class ScanTest : public test_support::VirtualCameraTest {
 protected:
     // Every scan must leave the vendor library balanced and the lock free.
     static void expect_released() {
         EXPECT_EQ(vcam_init_depth(), 0);
-        EXPECT_TRUE(testing::vendor_lock_free());
+        EXPECT_TRUE(test_support::vendor_lock_free());
     }
 };
 
 VirtualCamera camera(std::string id, std::uint16_t pid = 0x0643) {
-    VirtualCamera out = testing::identity_only_camera(std::move(id), pid);
+    VirtualCamera out = test_support::identity_only_camera(std::move(id), pid);
     out.serial_number = "SN-" + out.id;
     return out;
 }

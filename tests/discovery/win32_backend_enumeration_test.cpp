@@ -17,8 +17,8 @@
 namespace velmora::uvc_stereo {
 namespace {
 
-using testing::DshowRegistration;
-using testing::VirtualVideoInput;
+using test_support::DshowRegistration;
+using test_support::VirtualVideoInput;
 
 constexpr const wchar_t* kPathA =
     L"\\\\?\\USB#VID_0C45&PID_0643&MI_00#7&1A2B3C4D&0&0000#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
@@ -93,7 +93,7 @@ TEST(Win32BackendEnumerationTest, DirectShowSkipsMonikersThatDoNotBind) {
     ASSERT_TRUE(SUCCEEDED(com.result()));
     const DshowRegistration registration({{L"Velmora Test Cam A", L"", kPathA}, {L"Velmora Test Cam B", L"", kPathB}});
     ASSERT_EQ(registration.error(), "");
-    const std::vector<IMoniker*> system = testing::system_video_input_monikers();
+    const std::vector<IMoniker*> system = test_support::system_video_input_monikers();
     ASSERT_GE(system.size(), 2u);
 
     // Before, between and after the real ones: a failed bind, a bind that
@@ -101,14 +101,14 @@ TEST(Win32BackendEnumerationTest, DirectShowSkipsMonikersThatDoNotBind) {
     std::vector<IMoniker*> mixed;
     std::vector<IMoniker*> fakes;
     for (IMoniker* real : system) {
-        fakes.push_back(new testing::UnbindableMoniker(fakes.size() % 2 == 0 ? E_FAIL : S_OK));
+        fakes.push_back(new test_support::UnbindableMoniker(fakes.size() % 2 == 0 ? E_FAIL : S_OK));
         mixed.push_back(fakes.back());
         mixed.push_back(nullptr);
         mixed.push_back(real);
     }
-    fakes.push_back(new testing::UnbindableMoniker(E_FAIL));
+    fakes.push_back(new test_support::UnbindableMoniker(E_FAIL));
     mixed.push_back(fakes.back());
-    auto* list = new testing::MonikerList(mixed);
+    auto* list = new test_support::MonikerList(mixed);
     for (IMoniker* moniker : fakes) moniker->Release();
     for (IMoniker* moniker : system) moniker->Release();
 

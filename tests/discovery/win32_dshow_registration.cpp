@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 namespace {
 
@@ -83,4 +83,4 @@ DshowRegistration::~DshowRegistration() {
     mapper_->Release();
 }
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

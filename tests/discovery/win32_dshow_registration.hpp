@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 struct VirtualVideoInput {
     std::wstring friendly_name;
@@ -37,4 +37,4 @@ private:
     std::string error_;
 };
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

@@ -3,7 +3,7 @@
 
 #include <dshow.h>
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 HRESULT UnbindableMoniker::BindToStorage(IBindCtx*, IMoniker*, REFIID, void** out) {
     if (out != nullptr) *out = nullptr;
@@ -55,4 +55,4 @@ std::vector<IMoniker*> system_video_input_monikers() {
     return monikers;
 }
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

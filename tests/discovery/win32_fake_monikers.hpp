@@ -9,7 +9,7 @@
 
 #include <vector>
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 // IUnknown for an object of one interface: reference-counted, starting with
 // one reference, deleted when the last one goes.
@@ -95,4 +95,4 @@ private:
 // with one reference the caller releases).
 std::vector<IMoniker*> system_video_input_monikers();
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

@@ -41,7 +41,7 @@ TEST(MediaFoundationAbsentTest, ScanKeepsDirectShowIndices) {
         const auto plain = scan_devices();
         ASSERT_TRUE(plain.ok()) << plain.status().message();
         ASSERT_EQ(plain.value().size(), 2u);
-        const testing::DshowRegistration registration(
+        const test_support::DshowRegistration registration(
             {{widen_ascii(plain.value()[0].name), L"", widen_ascii(plain.value()[0].device_path)},
              {widen_ascii(plain.value()[1].name), L"", widen_ascii(plain.value()[1].device_path)}});
         ASSERT_EQ(registration.error(), "");

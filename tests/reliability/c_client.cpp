@@ -2,7 +2,7 @@
 #include <map>
 #include <string>
 
-#include "c_api_test_support.hpp"
+#include "support/c_interface.hpp"
 #include "sdk_client.hpp"
 #include "velmora_uvc_stereo_c.h"
 
@@ -13,7 +13,7 @@ namespace {
 // A C call's return code and the calling thread's last message, as a Status.
 Outcome outcome_of(int code, std::string value = {}) {
     if (code == 0) return {Status(), std::move(value)};
-    return {Status(static_cast<ErrorCode>(code), c_api::testing::last_message()), {}};
+    return {Status(static_cast<ErrorCode>(code), test_support::last_message()), {}};
 }
 
 const Outcome kNoDeviceOpen{Status(ErrorCode::InvalidArgument, "the client has no device open"), {}};

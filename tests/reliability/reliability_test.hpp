@@ -7,12 +7,12 @@
 
 namespace velmora::uvc_stereo::reliability {
 
-class ReliabilityTest : public testing::VirtualCameraTest {
+class ReliabilityTest : public test_support::VirtualCameraTest {
 protected:
     void SetUp() override { detail::set_pauses_skipped(true); }
     void TearDown() override {
         detail::set_pauses_skipped(false);
-        testing::VirtualCameraTest::TearDown();
+        test_support::VirtualCameraTest::TearDown();
     }
 };
 

@@ -40,18 +40,18 @@ std::uint64_t environment_number(const char* name, std::uint64_t fallback) {
 }
 
 struct World {
-    std::vector<testing::VirtualCamera> cameras;
+    std::vector<test_support::VirtualCamera> cameras;
     std::vector<SoakCamera> soak_cameras;
 };
 
 // A reporting camera and a legacy one, each with its own IMU sample and a
 // first document written by "factory".
 World make_world(std::mt19937_64& random) {
-    testing::VirtualCamera reporting("cam0");
+    test_support::VirtualCamera reporting("cam0");
     reporting.pid = 0x0643;
     reporting.imu_samples = {"00 10 FF F0 00 01 7F FF 80 00 00 00 FF FF 12 34 A5"};
     reporting.json_text = make_document("factory", 0, 64, random);
-    testing::VirtualCamera legacy("cam1");
+    test_support::VirtualCamera legacy("cam1");
     legacy.pid = 0x0645;
     legacy.legacy = true;
     legacy.imu_samples = {"03 40 00 64 FF 38 08 00 00 05 FF FA 00 07 00 2A 03"};
@@ -136,12 +136,12 @@ TEST_F(SoakTest, FourThreadsOnTwoCamerasUnderFaults) {
     std::mt19937_64 random(seed);
 
     World world = make_world(random);
-    testing::load_cameras(world.cameras);
+    test_support::load_cameras(world.cameras);
     DocumentRegistry registry;
     std::set<std::string> paths;
     for (std::size_t index = 0; index < world.cameras.size(); ++index) {
         SoakCamera& camera = world.soak_cameras[index];
-        camera.path = testing::scanned_camera(camera.serial).device_path;
+        camera.path = test_support::scanned_camera(camera.serial).device_path;
         paths.insert(camera.path);
         registry.will_write(camera.serial, world.cameras[index].json_text);
     }
@@ -159,7 +159,7 @@ TEST_F(SoakTest, FourThreadsOnTwoCamerasUnderFaults) {
 
     // Every IMU burst closes its session, so nothing may be left initialised.
     EXPECT_EQ(vcam_init_depth(), 0);
-    EXPECT_TRUE(testing::vendor_lock_free());
+    EXPECT_TRUE(test_support::vendor_lock_free());
     for (SoakWorker& worker : workers) worker.finish();
     print_report(seconds, seed, workers, faults.counts(), registry.size());
 
@@ -170,7 +170,7 @@ TEST_F(SoakTest, FourThreadsOnTwoCamerasUnderFaults) {
         EXPECT_GT(worker.report().operations[static_cast<std::size_t>(SoakOperation::ReadJson)].attempts, 0u);
     }
     EXPECT_EQ(vcam_init_depth(), 0);
-    EXPECT_TRUE(testing::vendor_lock_free());
+    EXPECT_TRUE(test_support::vendor_lock_free());
 }
 
 }  // namespace

@@ -30,9 +30,9 @@ bool is_clear_record_error(ErrorCode code) {
 
 TEST_F(TornWriteTest, EveryPrefixOfTheNewRecordReadsAsAClearError) {
     const std::string document = "{\"cal\":2,\"note\":\"rewritten\"}";
-    const std::vector<std::uint8_t> record = testing::flash_record(document, 0);
+    const std::vector<std::uint8_t> record = test_support::flash_record(document, 0);
     ASSERT_EQ(record.size(), 16 + document.size());
-    testing::VirtualCamera camera(kCamera);
+    test_support::VirtualCamera camera(kCamera);
 
     for (const auto make_client : {&make_cpp_client, &make_c_client}) {
         const std::unique_ptr<SdkClient> client = make_client();
@@ -41,9 +41,9 @@ TEST_F(TornWriteTest, EveryPrefixOfTheNewRecordReadsAsAClearError) {
         // header fields, and the payload.
         for (std::size_t kept = 0; kept < record.size(); ++kept) {
             SCOPED_TRACE(::testing::Message() << kept << " of " << record.size() << " bytes programmed");
-            testing::load_cameras({camera});
-            testing::poke_flash(kCamera, kUserSpace, std::vector<std::uint8_t>(kSectorSize, 0xFF));
-            testing::poke_flash(kCamera, kUserSpace, std::vector<std::uint8_t>(record.begin(), record.begin() + kept));
+            test_support::load_cameras({camera});
+            test_support::poke_flash(kCamera, kUserSpace, std::vector<std::uint8_t>(kSectorSize, 0xFF));
+            test_support::poke_flash(kCamera, kUserSpace, std::vector<std::uint8_t>(record.begin(), record.begin() + kept));
             ASSERT_TRUE(client->scan().status.ok());
             ASSERT_TRUE(client->open(client->listed_path(kCamera), 0u).status.ok());
 

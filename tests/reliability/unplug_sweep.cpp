@@ -24,18 +24,18 @@ UnplugRun run_with_unplug(SdkClient& client, const SweptOperation& operation, un
     const char* camera = operation.camera.id.c_str();
     UnplugRun run;
     run.nth = nth;
-    testing::load_cameras({operation.camera}, operation.library_json);
+    test_support::load_cameras({operation.camera}, operation.library_json);
     operation.prepare(client);
     vcam_clear_call_log();
     const std::size_t violations_before = vcam_contract_violation_count();
     EXPECT_EQ(vcam_detach_at_call(camera, "*", nth), 0) << vcam_last_error();
 
     run.outcome = operation.run(client);
-    const std::vector<std::string> calls = testing::logged_functions();
+    const std::vector<std::string> calls = test_support::logged_functions();
     vcam_clear_faults();  // an unplug the operation never reached must not fire later
     if (calls.size() >= nth) run.call = calls[nth - 1];
     run.init_depth = vcam_init_depth();
-    run.lock_free = testing::vendor_lock_free();
+    run.lock_free = test_support::vendor_lock_free();
     run.violations = vcam_contract_violation_count() - violations_before;
 
     EXPECT_EQ(vcam_reattach_device(camera), 0) << vcam_last_error();
@@ -56,11 +56,11 @@ SweepResult sweep_unplugs(SdkClient& client, const SweptOperation& operation, un
     result.operation = operation.name;
     result.old_document = operation.camera.json_text;
 
-    testing::load_cameras({operation.camera}, operation.library_json);
+    test_support::load_cameras({operation.camera}, operation.library_json);
     operation.prepare(client);
     vcam_clear_call_log();
     result.healthy = operation.run(client);
-    result.healthy_calls = testing::logged_functions();
+    result.healthy_calls = test_support::logged_functions();
     if (operation.writes_document) result.healthy_read = client.read_json();
     client.close();
 

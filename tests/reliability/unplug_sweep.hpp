@@ -20,7 +20,7 @@ enum class Session { None, OpenedOnSuccess, Kept };
 
 struct SweptOperation {
     std::string name;
-    testing::VirtualCamera camera;                 // the one camera plugged in
+    test_support::VirtualCamera camera;                 // the one camera plugged in
     std::function<void(SdkClient&)> prepare;       // brings the client to the starting state, camera healthy
     std::function<Outcome(SdkClient&)> run;
     Session session = Session::None;

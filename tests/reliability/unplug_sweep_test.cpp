@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "c_api_test_support.hpp"
+#include "support/c_interface.hpp"
 #include "reliability_test.hpp"
 #include "unplug_matrix.hpp"
 #include "unplug_sweep.hpp"
@@ -21,7 +21,7 @@
 namespace velmora::uvc_stereo::reliability {
 namespace {
 
-using testing::VirtualCamera;
+using test_support::VirtualCamera;
 
 constexpr const char* kCamera = "cam";
 const char* const kImuSample = "00 10 FF F0 00 01 7F FF 80 00 00 00 FF FF 12 34 A5";
@@ -82,12 +82,12 @@ SweptOperation writing(const std::string& name, const std::string& document) {
 Outcome context_scan(SdkClient&) {
     velmora_uvc_stereo_ctx* context = nullptr;
     if (velmora_uvc_stereo_ctx_create(nullptr, &context) != 0) {
-        return {Status(ErrorCode::InternalError, c_api::testing::last_message()), {}};
+        return {Status(ErrorCode::InternalError, test_support::last_message()), {}};
     }
     struct velmora_uvc_stereo_device_info first {};
     const int code = velmora_uvc_stereo_ctx_scan(context, &first);
     velmora_uvc_stereo_ctx_destroy(context);
-    if (code != 0) return {Status(static_cast<ErrorCode>(code), c_api::testing::last_message()), {}};
+    if (code != 0) return {Status(static_cast<ErrorCode>(code), test_support::last_message()), {}};
     const std::string serial = first.serial_number[0] == '\0' ? "-" : first.serial_number;
     return {Status(), serial + " " + first.device_path + "\n"};
 }
@@ -234,8 +234,8 @@ class UnplugSweepTest : public ReliabilityTest, public ::testing::WithParamInter
 
 TEST_P(UnplugSweepTest, EveryRunEndsCleanlyAndTheOperationWorksOnceTheCameraIsBack) {
     const SweptOperation operation = swept_operations()[GetParam()];
-    testing::load_cameras({operation.camera}, operation.library_json);
-    const std::string path = testing::scanned_camera(kCamera).device_path;
+    test_support::load_cameras({operation.camera}, operation.library_json);
+    const std::string path = test_support::scanned_camera(kCamera).device_path;
 
     std::vector<SweepResult> results;
     for (const auto make_client : {&make_cpp_client, &make_c_client}) {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 std::vector<vcam_call> logged_calls() {
     std::vector<vcam_call> calls(vcam_call_count());
@@ -37,4 +37,4 @@ std::size_t total_calls() { return vcam_call_count(); }
 
 std::size_t calls_of(const char* function) { return vcam_count_calls(function); }
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

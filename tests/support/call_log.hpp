@@ -8,7 +8,7 @@
 
 #include "sonix_virtual/vcam_control.h"
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 // Every call logged since the log was last cleared, in order.
 std::vector<vcam_call> logged_calls();
@@ -23,4 +23,4 @@ void clear_calls();
 std::size_t total_calls();
 std::size_t calls_of(const char* function);
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

@@ -3,7 +3,7 @@
 
 #include "platform/debug_output.hpp"
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 DebugOutputCapture::DebugOutputCapture() { platform::set_debug_output_sink(&DebugOutputCapture::collect, this); }
 
@@ -13,4 +13,4 @@ void DebugOutputCapture::collect(const char* text, void* context) {
     static_cast<DebugOutputCapture*>(context)->pieces_.emplace_back(text);
 }
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 // Captures every piece of debugger output while alive.
 class DebugOutputCapture {
@@ -21,4 +21,4 @@ private:
     std::vector<std::string> pieces_;
 };
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

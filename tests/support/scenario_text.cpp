@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 std::string json_string(const std::string& text) {
     std::string out = "\"";
@@ -48,4 +48,4 @@ std::string vendor_path(std::uint16_t vid, std::uint16_t pid, const std::string&
     return buffer + instance + "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global";
 }
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

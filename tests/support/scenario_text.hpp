@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 // A descriptor text as the camera answers it; nullopt makes the query fail.
 using Text = std::optional<std::string>;
@@ -30,4 +30,4 @@ std::string hex_digits(const std::vector<std::uint8_t>& bytes);
 // library's form of a path.
 std::string vendor_path(std::uint16_t vid, std::uint16_t pid, const std::string& instance);
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

@@ -5,7 +5,7 @@
 
 #include "sonix_virtual/vcam_control.h"
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 VirtualCamera::VirtualCamera(std::string camera_id)
     : id(std::move(camera_id)), name("Test " + id), serial_number(id) {}
@@ -138,4 +138,4 @@ void load_cameras(const std::vector<VirtualCamera>& cameras, const std::string& 
     load_scenario(scenario_json(cameras, {}, library_json));
 }
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

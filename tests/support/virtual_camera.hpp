@@ -10,7 +10,7 @@
 
 #include "support/scenario_text.hpp"
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 // The IMU section of a capability report.
 struct ReportedImu {
@@ -111,4 +111,4 @@ void load_scenario(const std::string& json);
 // Replaces every virtual device with these cameras.
 void load_cameras(const std::vector<VirtualCamera>& cameras, const std::string& library_json = "{}");
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

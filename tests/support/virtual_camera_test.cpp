@@ -8,7 +8,7 @@
 #include "transport/vendor/sonix_global_lock.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 bool vendor_lock_free() {
     bool available = false;
@@ -39,4 +39,4 @@ void VirtualCameraTest::TearDown() {
     vcam_load_default_scenario();
 }
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

@@ -9,7 +9,7 @@
 
 #include "velmora/uvc_stereo/records.hpp"
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 // Whether some other thread could take the vendor lock right now (the lock is
 // re-entrant, so the asking thread itself always could).
@@ -27,4 +27,4 @@ protected:
     void TearDown() override;
 };
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

@@ -6,7 +6,7 @@
 #include "sonix_virtual/vcam_control.h"
 #include "velmora/uvc_stereo/flash_record.hpp"
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 std::vector<std::uint8_t> peek_flash(const std::string& id, std::uint32_t address, std::uint32_t length) {
     std::vector<std::uint8_t> bytes(length);
@@ -45,4 +45,4 @@ std::vector<std::uint8_t> encode_record(std::uint32_t magic, std::uint16_t versi
 
 std::vector<std::uint8_t> bytes_of(const std::string& text) { return {text.begin(), text.end()}; }
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 // Flash bytes of the camera with this id, as stored.
 std::vector<std::uint8_t> peek_flash(const std::string& id, std::uint32_t address, std::uint32_t length);
@@ -23,4 +23,4 @@ std::vector<std::uint8_t> encode_record(std::uint32_t magic, std::uint16_t versi
 
 std::vector<std::uint8_t> bytes_of(const std::string& text);
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support

@@ -14,9 +14,9 @@ namespace velmora::stereo_tool {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::contains;
-using testing::run;
-using testing::TempFolder;
+using test_support::contains;
+using test_support::run;
+using test_support::TempFolder;
 
 constexpr std::uint32_t kUserSpace = 0x51000;
 constexpr std::uint32_t kCam0RecordSize = 414;  // the default scenario's calibration record of cam0
@@ -37,7 +37,7 @@ std::string text_of(const std::vector<std::uint8_t>& bytes) { return std::string
 
 nlohmann::json sidecar_of(const fs::path& record_file) {
     fs::path sidecar = record_file;
-    return nlohmann::json::parse(testing::read_file(sidecar.replace_extension(".json")));
+    return nlohmann::json::parse(test_support::read_file(sidecar.replace_extension(".json")));
 }
 
 class BackupCycle : public ::testing::Test {
@@ -46,7 +46,7 @@ protected:
     void TearDown() override { vcam_load_default_scenario(); }
 
     // write-json of kDocument into the test's backup folder.
-    testing::ToolRun write(const std::vector<std::string>& extra = {}) {
+    test_support::ToolRun write(const std::vector<std::string>& extra = {}) {
         std::vector<std::string> args = {"write-json", "--backup-dir", backups(), "-"};
         args.insert(args.end(), extra.begin(), extra.end());
         return run(args, kDocument);
@@ -63,7 +63,7 @@ TEST_F(BackupCycle, WriteJsonSavesTheRecordItReplacesAsStored) {
     EXPECT_EQ(vcam_init_depth(), 0) << "the vendor session was left open";
     const auto files = record_files(backups());
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(testing::read_file(files[0]), stored);
+    EXPECT_EQ(test_support::read_file(files[0]), stored);
     EXPECT_TRUE(contains(result.out, "backup:   " + files[0].string() + " (414-byte record, version 1, valid)"))
         << result.out;
     const auto sidecar = sidecar_of(files[0]);
@@ -122,13 +122,13 @@ TEST_F(BackupCycle, RestorePutsTheDocumentBackAndBacksUpWhatItReplaces) {
     EXPECT_TRUE(contains(restored.out, "verified: yes (read back and compared)")) << restored.out;
     EXPECT_TRUE(contains(restored.out, "record:   414 bytes, version 1")) << restored.out;
     EXPECT_EQ(run({"read-json"}).out, original);
-    EXPECT_EQ(text_of(sonix_virtual::flash_bytes("cam0", kUserSpace, kCam0RecordSize)), testing::read_file(saved));
+    EXPECT_EQ(text_of(sonix_virtual::flash_bytes("cam0", kUserSpace, kCam0RecordSize)), test_support::read_file(saved));
 
     const auto files = record_files(backups());
     ASSERT_EQ(files.size(), 2u);
     const fs::path of_document = files[0] == saved ? files[1] : files[0];
     EXPECT_EQ(sidecar_of(of_document).at("reason"), "restore");
-    EXPECT_EQ(testing::read_file(of_document).substr(16), kDocument);
+    EXPECT_EQ(test_support::read_file(of_document).substr(16), kDocument);
 
     // The sidecar names the record too.
     fs::path sidecar = saved;
@@ -183,7 +183,7 @@ TEST_F(BackupCycle, AnInterruptedWriteIsRecoveredFromItsBackup) {
 
 TEST_F(BackupCycle, NoDocumentIsOverwrittenWithoutItsBackup) {
     const std::string before = run({"read-json"}).out;
-    testing::write_file(folder_.path() / "a-file", "x");
+    test_support::write_file(folder_.path() / "a-file", "x");
     const auto result = run({"write-json", "--backup-dir", folder_.file("a-file"), "-"}, kDocument);
     EXPECT_EQ(result.exit_code, kExitUsage);
     EXPECT_TRUE(contains(result.err, "cannot create the backup folder")) << result.err;
@@ -200,7 +200,7 @@ TEST_F(BackupCycle, NoDocumentIsOverwrittenWithoutItsBackup) {
 }
 
 TEST_F(BackupCycle, RestoreRefusesABackupThatIsNoRecord) {
-    testing::write_file(folder_.path() / "bad.rec", "4B 56 4F 5A not a record");
+    test_support::write_file(folder_.path() / "bad.rec", "4B 56 4F 5A not a record");
     const auto result = run({"restore", folder_.file("bad.rec"), "--force", "--no-backup"});
     EXPECT_EQ(result.exit_code, kExitFailure);
     EXPECT_EQ(result.err.rfind("error: the backup does not hold a record this camera accepts: ", 0), 0u) << result.err;
@@ -229,9 +229,9 @@ TEST_F(BackupCycle, TheDefaultFolderIsThePlatformsOwn) {
     ASSERT_EQ(result.exit_code, kExitSuccess) << result.err;
     EXPECT_TRUE(contains(result.out, "\\Velmora\\backups\\VLM643A00017_")) << result.out;
 #else
-    testing::set_environment("XDG_DATA_HOME", folder_.path().string().c_str());
+    test_support::set_environment("XDG_DATA_HOME", folder_.path().string().c_str());
     const auto result = run({"write-json", "-"}, kDocument);
-    testing::set_environment("XDG_DATA_HOME", nullptr);
+    test_support::set_environment("XDG_DATA_HOME", nullptr);
     ASSERT_EQ(result.exit_code, kExitSuccess) << result.err;
     EXPECT_EQ(record_files(folder_.path() / "velmora" / "backups").size(), 1u);
 #endif

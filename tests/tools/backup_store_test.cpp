@@ -12,7 +12,7 @@ namespace velmora::stereo_tool {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempFolder;
+using test_support::TempFolder;
 
 // 2025-03-11T10:15:00.123Z
 const SystemTime kTime = SystemTime(std::chrono::milliseconds(1741688100123LL));
@@ -162,10 +162,10 @@ TEST(BackupFiles, SaveNeverOverwritesAndListOldestFirst) {
     EXPECT_EQ(first.record_file.filename(), "VLM643A00017_20250311T101500.123Z.rec");
     EXPECT_EQ(second.record_file.filename(), "VLM643A00017_20250311T101500.123Z-2.rec");
     EXPECT_EQ(earlier.record_file.filename(), "VLM643A00017_20250311T091500.123Z.rec");
-    EXPECT_EQ(testing::read_file(first.record_file), "\x01\x02\x03");
-    EXPECT_EQ(testing::read_file(second.record_file), "\x09");
+    EXPECT_EQ(test_support::read_file(first.record_file), "\x01\x02\x03");
+    EXPECT_EQ(test_support::read_file(second.record_file), "\x09");
 
-    testing::write_file(backups / "broken.json", "{");
+    test_support::write_file(backups / "broken.json", "{");
     std::vector<std::string> problems;
     const auto listed = list_backups(backups, problems);
     ASSERT_EQ(listed.size(), 3u);
@@ -178,7 +178,7 @@ TEST(BackupFiles, SaveNeverOverwritesAndListOldestFirst) {
 
 TEST(BackupFiles, AFolderThatCannotBeMadeIsReported) {
     TempFolder folder;
-    testing::write_file(folder.path() / "file", "x");
+    test_support::write_file(folder.path() / "file", "x");
     const SavedBackup saved = save_backup(folder.path() / "file" / "backups", description(), {1}, kTime);
     EXPECT_TRUE(saved.record_file.empty());
     EXPECT_NE(saved.error.find("cannot create the backup folder"), std::string::npos) << saved.error;

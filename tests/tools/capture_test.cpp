@@ -15,9 +15,9 @@ namespace velmora::stereo_tool {
 namespace {
 
 using Json = nlohmann::json;
-using testing::contains;
-using testing::run;
-using testing::TempFolder;
+using test_support::contains;
+using test_support::run;
+using test_support::TempFolder;
 
 constexpr int kImuSamplesCompared = 50;
 
@@ -71,7 +71,7 @@ Captured capture(const TempFolder& folder, const std::string& name, std::vector<
     const auto result = run(args);
     Captured captured{result.exit_code, result.err, {}, {}};
     if (result.exit_code != kExitSuccess) return captured;
-    captured.scenario = Json::parse(testing::read_file(folder.file(name)));
+    captured.scenario = Json::parse(test_support::read_file(folder.file(name)));
     Json copy = captured.scenario;
     copy.erase("description");
     captured.comparable = copy.dump(1);

@@ -10,9 +10,9 @@
 namespace velmora::stereo_tool {
 namespace {
 
-using testing::contains;
-using testing::run;
-using testing::TempFolder;
+using test_support::contains;
+using test_support::run;
+using test_support::TempFolder;
 
 class FileMessages : public ::testing::Test {
 protected:
@@ -22,7 +22,7 @@ protected:
 };
 
 TEST_F(FileMessages, FilesThatCannotBeUsedArePlainUsageErrors) {
-    testing::write_file(folder_.path() / "bad-scenario.json", "{\n  \"devices\": [,]\n}");
+    test_support::write_file(folder_.path() / "bad-scenario.json", "{\n  \"devices\": [,]\n}");
     const std::string folder = folder_.path().string();
     struct Row {
         std::vector<std::string> args;
@@ -57,7 +57,7 @@ TEST_F(FileMessages, FilesThatCannotBeUsedArePlainUsageErrors) {
 
 TEST_F(FileMessages, AByteOrderMarkIsDroppedAndMentioned) {
     const std::string document = "\xEF\xBB\xBF{\"a\": 1}";
-    testing::write_file(folder_.path() / "bom.json", document);
+    test_support::write_file(folder_.path() / "bom.json", document);
     for (const std::string& source : {folder_.file("bom.json"), std::string("-")}) {
         SCOPED_TRACE(source);
         const auto result = run({"write-json", "--no-backup", source}, document);

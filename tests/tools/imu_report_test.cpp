@@ -14,8 +14,8 @@
 namespace velmora::stereo_tool {
 namespace {
 
-using testing::contains;
-using testing::run;
+using test_support::contains;
+using test_support::run;
 
 TEST(ChannelStatistics, MeanSpreadAndRange) {
     struct Row {
@@ -52,7 +52,7 @@ class ImuCommand : public ::testing::Test {
 protected:
     void SetUp() override { vcam_load_default_scenario(); }
     void TearDown() override { vcam_load_default_scenario(); }
-    testing::TempFolder folder_;
+    test_support::TempFolder folder_;
 };
 
 TEST_F(ImuCommand, RateKeepsThePaceBelowWhatWasAskedFor) {
@@ -94,7 +94,7 @@ TEST_F(ImuCommand, TheReportIsWrittenEvenWhenReadingFails) {
                              "5", "--report", report});
     EXPECT_EQ(result.exit_code, kExitFailure);
     EXPECT_TRUE(contains(result.err, "IMU device reported read failure (ReadFailed, 4)")) << result.err;
-    const std::string html = testing::read_file(report);
+    const std::string html = test_support::read_file(report);
     EXPECT_TRUE(contains(html, "stopped by a failure: IMU device reported read failure")) << html.substr(0, 400);
     EXPECT_TRUE(contains(html, "<td>Samples</td><td>2</td>"));
     EXPECT_EQ(vcam_init_depth(), 0) << "the IMU session was left open";
@@ -105,7 +105,7 @@ TEST_F(ImuCommand, TheReportNamesTheCameraTheRateAndTheConversion) {
     const auto result = run({"imu", "--count", "12", "--rate", "500", "--report", report});
     ASSERT_EQ(result.exit_code, kExitSuccess) << result.err;
     EXPECT_TRUE(contains(result.out, "Wrote the report of 12 samples to " + report + "."));
-    const std::string html = testing::read_file(report);
+    const std::string html = test_support::read_file(report);
     for (const char* part : {"<td>Serial number</td><td>VLM643A00017</td>", "<td>Requested rate</td><td>500 samples/s</td>",
                              "<td>Gyroscope scale</td><td>16.4 counts per deg/s</td>",
                              "<td>Temperature offset</td><td>25 deg C</td>", "Content-Security-Policy",

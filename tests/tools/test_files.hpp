@@ -10,7 +10,7 @@
 #include <string>
 #include <system_error>
 
-namespace velmora::stereo_tool::testing {
+namespace velmora::stereo_tool::test_support {
 
 // A fresh, empty folder under the system's temporary folder, removed with
 // everything in it when the object goes away.
@@ -60,4 +60,4 @@ inline void set_environment(const char* name, const char* value) {
 #endif
 }
 
-}  // namespace velmora::stereo_tool::testing
+}  // namespace velmora::stereo_tool::test_support

@@ -18,8 +18,8 @@ namespace velmora::stereo_tool {
 namespace {
 
 namespace uvc = velmora::uvc_stereo;
-using testing::contains;
-using testing::run;
+using test_support::contains;
+using test_support::run;
 
 std::vector<std::string> lines_of(const std::string& text) {
     std::vector<std::string> lines;
@@ -34,7 +34,7 @@ class ToolCommands : public ::testing::Test {
 protected:
     void SetUp() override {
         // Backups of write-json go to a folder of the test, never to the user's.
-        testing::set_environment("XDG_DATA_HOME", data_home_.path().string().c_str());
+        test_support::set_environment("XDG_DATA_HOME", data_home_.path().string().c_str());
         vcam_load_default_scenario();
         vcam_clear_contract_violations();
         auto scanned = uvc::scan_devices();
@@ -45,10 +45,10 @@ protected:
     void TearDown() override {
         EXPECT_EQ(vcam_contract_violation_count(), 0u) << sonix_virtual::describe_contract_violations();
         vcam_load_default_scenario();
-        testing::set_environment("XDG_DATA_HOME", nullptr);
+        test_support::set_environment("XDG_DATA_HOME", nullptr);
     }
 
-    testing::TempFolder data_home_;
+    test_support::TempFolder data_home_;
     std::vector<uvc::DeviceInfo> devices_;
 };
 

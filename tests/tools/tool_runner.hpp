@@ -8,7 +8,7 @@
 #include "tool.hpp"
 #include "tool_context.hpp"
 
-namespace velmora::stereo_tool::testing {
+namespace velmora::stereo_tool::test_support {
 
 struct ToolRun {
     int exit_code = -1;
@@ -29,4 +29,4 @@ inline ToolRun run(const std::vector<std::string>& args, const std::string& inpu
 
 inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-}  // namespace velmora::stereo_tool::testing
+}  // namespace velmora::stereo_tool::test_support

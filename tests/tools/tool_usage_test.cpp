@@ -8,8 +8,8 @@
 namespace velmora::stereo_tool {
 namespace {
 
-using testing::contains;
-using testing::run;
+using test_support::contains;
+using test_support::run;
 
 TEST(ToolUsage, WrongCommandLinesExitWithUsage) {
     struct Row {

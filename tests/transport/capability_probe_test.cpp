@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "transport/capability_probe.hpp"
-#include "transport_camera.hpp"
+#include "support/transport_camera.hpp"
 
 namespace velmora::uvc_stereo::transport_test {
 namespace {

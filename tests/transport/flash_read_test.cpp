@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "transport/firmware_version.hpp"
-#include "transport_camera.hpp"
+#include "support/transport_camera.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "transport_camera.hpp"
+#include "support/transport_camera.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
 

@@ -12,7 +12,7 @@
 #endif
 
 #include "transport/imu_reader.hpp"
-#include "transport_camera.hpp"
+#include "support/transport_camera.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "transport/imu_reader.hpp"
-#include "transport_camera.hpp"
+#include "support/transport_camera.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
 
 namespace velmora::uvc_stereo::transport_test {

@@ -12,7 +12,7 @@
 namespace velmora::uvc_stereo::win_detail {
 namespace {
 
-using testing::vendor_lock_free;
+using test_support::vendor_lock_free;
 
 TEST(SonixGlobalLockTest, IsReentrantOnOneThread) {
     SonixGlobalLock outer;

@@ -9,7 +9,7 @@
 #include "transport/capability_probe.hpp"
 #include "transport/firmware_version.hpp"
 #include "transport/imu_reader.hpp"
-#include "transport_camera.hpp"
+#include "support/transport_camera.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
 

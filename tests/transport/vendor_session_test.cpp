@@ -7,7 +7,7 @@
 
 #include "sonix_virtual/vcam_control.h"
 #include "transport/vendor/vendor_session.hpp"
-#include "transport_camera.hpp"
+#include "support/transport_camera.hpp"
 
 namespace velmora::uvc_stereo::transport_test {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "transport/vendor/vendor_status.hpp"
-#include "transport_camera.hpp"
+#include "support/transport_camera.hpp"
 
 namespace velmora::uvc_stereo::transport_test {
 namespace {

@@ -1,5 +1,5 @@
 // Control interface: hot-plug, device updates, the call log, latencies and the video back-end lists.
-#include "test_support.hpp"
+#include "support/vendor_calls.hpp"
 
 namespace vcam_test {
 namespace {

@@ -1,7 +1,7 @@
 // Init counting, enumeration capacity, device records, descriptor answers and the no-device codes.
 #include <cstring>
 
-#include "test_support.hpp"
+#include "support/vendor_calls.hpp"
 
 namespace vcam_test {
 namespace {

@@ -1,7 +1,7 @@
 // Extension units: unit selection, the capability control and the IMU control's scripts and generator.
 #include <cstring>
 
-#include "test_support.hpp"
+#include "support/vendor_calls.hpp"
 
 namespace vcam_test {
 namespace {

@@ -1,5 +1,5 @@
 // One-shot fault triggers: failing the nth call and detaching a device at a chosen call.
-#include "test_support.hpp"
+#include "support/vendor_calls.hpp"
 
 namespace vcam_test {
 namespace {

@@ -1,5 +1,5 @@
 // The serial flash through the vendor calls: NOR rules, write protection, range checks, faulty cells, records.
-#include "test_support.hpp"
+#include "support/vendor_calls.hpp"
 
 namespace vcam_test {
 namespace {

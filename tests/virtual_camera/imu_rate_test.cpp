@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-#include "test_support.hpp"
+#include "support/vendor_calls.hpp"
 
 namespace vcam_test {
 namespace {

@@ -3,7 +3,7 @@
 // that reports more records than it was given room for.
 #include <functional>
 
-#include "test_support.hpp"
+#include "support/vendor_calls.hpp"
 
 namespace vcam_test {
 namespace {

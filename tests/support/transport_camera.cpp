@@ -1,5 +1,5 @@
 // The transport tests' camera.
-#include "transport_camera.hpp"
+#include "support/transport_camera.hpp"
 
 #include "sonix_virtual/vcam_control.h"
 
@@ -34,7 +34,7 @@ VirtualCamera stereo_camera() {
 }
 
 void load_camera(const VirtualCamera& camera, const std::string& library_json) {
-    testing::load_cameras({camera}, library_json);
+    test_support::load_cameras({camera}, library_json);
     vcam_clear_faults();
     vcam_clear_call_log();
 }

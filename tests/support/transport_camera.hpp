@@ -15,17 +15,17 @@
 
 namespace velmora::uvc_stereo::transport_test {
 
-using testing::bytes_of;
-using testing::DebugOutputCapture;
-using testing::encode_record;
-using testing::hex_digits;
-using testing::logged_calls;
-using testing::logged_calls_of;
-using testing::logged_functions;
-using testing::peek_flash;
-using testing::poke_flash;
-using testing::vendor_lock_free;
-using testing::VirtualCamera;
+using test_support::bytes_of;
+using test_support::DebugOutputCapture;
+using test_support::encode_record;
+using test_support::hex_digits;
+using test_support::logged_calls;
+using test_support::logged_calls_of;
+using test_support::logged_functions;
+using test_support::peek_flash;
+using test_support::poke_flash;
+using test_support::vendor_lock_free;
+using test_support::VirtualCamera;
 
 constexpr const char* kCameraId = "cam";
 constexpr std::uint16_t kCameraVid = 0x0C45;
@@ -56,7 +56,7 @@ void load_camera(const VirtualCamera& camera = stereo_camera(), const std::strin
 DeviceInfo camera_info();
 
 // Every test starts from a fresh stereo camera.
-class VcamTest : public testing::VirtualCameraTest {
+class VcamTest : public test_support::VirtualCameraTest {
 protected:
     void SetUp() override { load_camera(); }
 };

@@ -6,7 +6,7 @@
 
 #include "velmora_uvc_stereo_c.h"
 
-namespace velmora::uvc_stereo::c_api::testing {
+namespace velmora::uvc_stereo::test_support {
 
 // The calling thread's last message as the C interface hands it out.
 inline std::string last_message() {
@@ -35,4 +35,4 @@ void fill_bytes(T& value, unsigned char byte) {
     std::memset(static_cast<void*>(&value), byte, sizeof(T));
 }
 
-}  // namespace velmora::uvc_stereo::c_api::testing
+}  // namespace velmora::uvc_stereo::test_support

@@ -9,7 +9,7 @@
 #include "device/pause.hpp"
 #include "support/virtual_camera_test.hpp"
 
-namespace velmora::uvc_stereo::testing {
+namespace velmora::uvc_stereo::test_support {
 
 class PauseRecorder {
 public:
@@ -47,4 +47,4 @@ private:
     std::size_t pauses_under_lock_ = 0;
 };
 
-}  // namespace velmora::uvc_stereo::testing
+}  // namespace velmora::uvc_stereo::test_support
