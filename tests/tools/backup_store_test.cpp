@@ -1,6 +1,6 @@
 // Tests of the backup folder's rules: where it is, how files are named, which
 // camera a backup belongs to, and the sidecar that says so.
-#include "backup_store.hpp"
+#include "backups/backup_store.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Tests of the tool's hand-written option parser and number parsing.
-#include "command_line.hpp"
+#include "command_line/command_line.hpp"
 
 #include <gtest/gtest.h>
 

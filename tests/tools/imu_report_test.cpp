@@ -1,6 +1,6 @@
 // Tests of the imu command's pacing and report: statistics, counter gaps, the
 // page written after a failure, and the options.
-#include "imu_report.hpp"
+#include "reports/imu_report.hpp"
 
 #include <gtest/gtest.h>
 

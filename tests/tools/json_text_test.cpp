@@ -1,5 +1,5 @@
 // Tests of the tool's JSON quoting and indenting.
-#include "json_text.hpp"
+#include "output/json_text.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Tests of the small SVG drawing module: tick values, decimation, histogram
 // bins and the elements the report's checks look for.
-#include "svg_plot.hpp"
+#include "reports/svg_plot.hpp"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "commands.hpp"
-#include "json_text.hpp"
+#include "output/json_text.hpp"
 #include "test_files.hpp"
 #include "tool_runner.hpp"
 

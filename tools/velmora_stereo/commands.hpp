@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "command_line.hpp"
+#include "command_line/command_line.hpp"
 #include "tool_context.hpp"
 
 namespace velmora::stereo_tool {

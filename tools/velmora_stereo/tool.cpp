@@ -5,9 +5,9 @@
 #include <ostream>
 
 #include "commands.hpp"
-#include "error_report.hpp"
-#include "help_text.hpp"
-#include "scenario.hpp"
+#include "output/error_report.hpp"
+#include "command_line/help_text.hpp"
+#include "camera/scenario.hpp"
 
 namespace velmora::stereo_tool {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <iosfwd>
 
-#include "command_line.hpp"
+#include "command_line/command_line.hpp"
 
 namespace velmora::stereo_tool {
 
