@@ -2,7 +2,6 @@
 from __future__ import annotations
 
 import sys
-from dataclasses import replace
 
 import pytest
 
@@ -75,7 +74,7 @@ def test_device_converts_with_its_own_scales(camera):
     ("device_timestamp", -1), ("timestamp_ns", 2**64),
 ])
 def test_samples_the_c_structure_cannot_hold(field, value):
-    given = replace(sample(0, (0, 0, 0), (0, 0, 0)), **{field: value})
+    given = sample(0, (0, 0, 0), (0, 0, 0))._replace(**{field: value})
     with pytest.raises(ValueError, match=field):
         uvc.convert_imu(given)
 

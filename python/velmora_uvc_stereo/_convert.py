@@ -2,10 +2,13 @@
 from __future__ import annotations
 
 import ctypes
-from typing import Dict, Tuple, Union
+import operator
+import struct
+from typing import Any, Dict, Tuple, Union
 
 from . import _structures as s
 from .records import (
+    Capability,
     CapabilityInfo,
     CapabilityReport,
     CapabilityState,
@@ -54,12 +57,24 @@ def device_info_from_c(c_info: s.CDeviceInfo) -> DeviceInfo:
     )
 
 
-def _check_range(name: str, value: int, low: int, high: int) -> int:
-    if not isinstance(value, int):
-        raise TypeError(f"{name} must be an int, not {type(value).__name__}")
-    if not low <= value <= high:
-        raise ValueError(f"{name} is out of range: {value}")
-    return value
+def as_int(name: str, value: Any) -> int:
+    """value as a Python int: anything operator.index takes (numpy integers
+    included); other types raise TypeError."""
+    try:
+        return operator.index(value)
+    except TypeError:
+        raise TypeError(f"{name} must be an integer, not {type(value).__name__}") from None
+
+
+def check_range(name: str, value: Any, low: int, high: int) -> int:
+    """as_int, and ValueError outside low..high."""
+    number = as_int(name, value)
+    if not low <= number <= high:
+        raise ValueError(f"{name} is out of range: {number}")
+    return number
+
+
+_check_range = check_range
 
 
 def _put_text(name: str, text: str, capacity: int) -> bytes:
@@ -140,7 +155,7 @@ def capability_info_from_c(c_info: s.CCapabilityInfo) -> CapabilityInfo:
         report = CapabilityReport(
             major_version=c_info.major_version,
             minor_version=c_info.minor_version,
-            capability_bits=c_info.capability_bits,
+            capability_bits=Capability(c_info.capability_bits),
             flash=flash,
             imu=imu,
         )

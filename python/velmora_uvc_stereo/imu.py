@@ -1,18 +1,46 @@
-"""IMU sessions, sample batches and unit conversion."""
+"""IMU sessions, sample batches and unit conversion.
+
+The per-sample paths (read, samples, read_array, Device.convert_imu) keep their
+C argument structures and function pointers ready and copy results out with
+one struct unpack into named tuples: a sample costs little more than the bare
+C call.
+"""
 from __future__ import annotations
 
 import ctypes
+import struct
+import sys
+import threading
 import time
+import weakref
 from typing import TYPE_CHECKING, Any, Iterator, Optional
 
 from . import _structures as s
 from ._closing import Closing
-from ._convert import conversion_to_c, sample_from_c, sample_to_c, values_from_c
-from ._library import api, check
+from ._convert import check_range, conversion_to_c, sample_to_c
+from ._library import Api, api, check, thread_message
+from .errors import CLOSED_SESSION_MESSAGE, InvalidArgumentError, error_for
 from .records import ImuConversion, ImuSample, ImuValues
 
 if TYPE_CHECKING:
     from .device import Device
+
+# The C structures' layouts in host byte order: read_imu_result (32 bytes, 6 of
+# them padding) and converted_imu_result (64 bytes).
+_SAMPLE = struct.Struct("=QIh3h3h6x")
+_VALUES = struct.Struct("=Qd3d3d")
+assert _SAMPLE.size == ctypes.sizeof(s.CReadImuResult)
+assert _VALUES.size == ctypes.sizeof(s.CConvertedImuResult)
+
+_new_tuple = tuple.__new__
+
+
+def _sample(values: Any) -> ImuSample:
+    return _new_tuple(ImuSample, (values[0], values[1], values[2], values[3:6], values[6:9]))
+
+
+def _values(values: Any) -> ImuValues:
+    return _new_tuple(ImuValues, (values[1], values[2:5], values[5:8]))
 
 
 def sample_dtype() -> Any:
@@ -33,42 +61,111 @@ def sample_dtype() -> Any:
     })
 
 
+def _pack_sample(sample: ImuSample, target: s.CReadImuResult) -> None:
+    """Writes a sample into a C structure; values it cannot hold raise
+    TypeError or ValueError naming the field."""
+    if not isinstance(sample, ImuSample):
+        raise TypeError(f"expected an ImuSample, not {type(sample).__name__}")
+    try:
+        accel, gyro = sample[3], sample[4]
+        _SAMPLE.pack_into(target, 0, sample[0], sample[1], sample[2],
+                          accel[0], accel[1], accel[2], gyro[0], gyro[1], gyro[2])
+        if len(accel) == 3 and len(gyro) == 3:
+            return
+    except (struct.error, TypeError, IndexError):
+        pass
+    # The slow path says which field is wrong.
+    ctypes.memmove(ctypes.addressof(target), ctypes.addressof(sample_to_c(sample)), _SAMPLE.size)
+
+
+class ImuConverter:
+    """A device's prepared conversion call: its argument structures and function."""
+
+    __slots__ = ("_function", "_raw", "_raw_ref", "_out", "_out_ref")
+
+    def __init__(self, library: Api) -> None:
+        self._function = library.device_convert_imu
+        self._raw = s.CReadImuResult()
+        self._out = s.CConvertedImuResult()
+        self._raw_ref = ctypes.byref(self._raw)
+        self._out_ref = ctypes.byref(self._out)
+
+    def device_convert(self, handle: int, sample: ImuSample) -> ImuValues:
+        """Converts with the device's scales; the caller holds the device's lock."""
+        _pack_sample(sample, self._raw)
+        code = self._function(handle, self._raw_ref, self._out_ref)
+        if code:
+            raise error_for(code, thread_message())
+        return _values(_VALUES.unpack_from(self._out))
+
+
+class SessionSlot:
+    """Whether one IMU session is still the device's open one. Shared by the
+    ImuSession and its Device, so that an old session object can never act on
+    a newer session."""
+
+    __slots__ = ("open",)
+
+    def __init__(self) -> None:
+        self.open = True
+
+
 class ImuSession(Closing):
     """An open IMU session of a Device, made by Device.imu(). Leaving the with
-    block (normally or by an exception) or close() ends it."""
+    block (normally or by an exception) or close() ends it, and so does the
+    garbage collector when the object is dropped. Once ended, the object is
+    inert: close() does nothing and read() raises InvalidArgumentError."""
 
-    def __init__(self, device: "Device") -> None:
+    def __init__(self, device: "Device", handle: int, slot: SessionSlot) -> None:
         self._device = device
+        self._slot = slot
+        self._lock: threading.RLock = device._lock
+        self._handle = ctypes.c_void_p(handle)
+        self._read_imu = device._api.device_read_imu
+        self._buffer = s.CReadImuResult()
+        self._buffer_ref = ctypes.byref(self._buffer)
+        self._finalizer = weakref.finalize(self, device._end_session, slot)
 
     def close(self) -> None:
-        """Ends the session; harmless when it or the device is closed already."""
-        with self._device._lock:
-            if not self._device.closed:
-                self._device._call(self._device._api.device_close_imu)
+        """Ends the session; does nothing when it has ended already."""
+        self._finalizer()
 
-    def _read_into(self, address: int) -> None:
-        self._device._call(self._device._api.device_read_imu, address)
+    @property
+    def closed(self) -> bool:
+        return not self._slot.open
+
+    def __repr__(self) -> str:
+        return f"<velmora_uvc_stereo.ImuSession {'closed' if self.closed else 'open'}>"
 
     def read(self) -> ImuSample:
         """One raw sample with its host timestamp."""
-        c_sample = s.CReadImuResult()
-        self._read_into(ctypes.addressof(c_sample))
-        return sample_from_c(c_sample)
+        with self._lock:
+            if not self._slot.open:
+                raise InvalidArgumentError(CLOSED_SESSION_MESSAGE)
+            code = self._read_imu(self._handle, self._buffer_ref)
+            if code:
+                raise error_for(code, thread_message())
+            values = _SAMPLE.unpack_from(self._buffer)
+        return _sample(values)
 
     def samples(self, count: Optional[int] = None, seconds: Optional[float] = None) -> Iterator[ImuSample]:
         """Reads samples back to back: count of them, or for seconds of wall time."""
         if (count is None) == (seconds is None):
             raise ValueError("give exactly one of count and seconds")
         if count is not None:
-            if count < 0:
-                raise ValueError(f"count must not be negative: {count}")
-            return (self.read() for _ in range(count))
+            return self._samples_counted(check_range("count", count, 0, sys.maxsize))
         assert seconds is not None
-        return self._samples_until(time.monotonic() + seconds)
+        return self._samples_until(time.monotonic() + float(seconds))
+
+    def _samples_counted(self, count: int) -> Iterator[ImuSample]:
+        read = self.read
+        for _ in range(count):
+            yield read()
 
     def _samples_until(self, end: float) -> Iterator[ImuSample]:
+        read = self.read
         while time.monotonic() < end:
-            yield self.read()
+            yield read()
 
     def read_array(self, count: int) -> Any:
         """count samples read back to back into a numpy structured array (fields
@@ -78,23 +175,31 @@ class ImuSession(Closing):
             import numpy
         except ImportError as error:
             raise ImportError("ImuSession.read_array needs numpy") from error
-        if count < 0:
-            raise ValueError(f"count must not be negative: {count}")
+        count = check_range("count", count, 0, sys.maxsize)
         array = numpy.zeros(count, dtype=sample_dtype())
         base = array.ctypes.data
         stride = array.dtype.itemsize
+        read_imu, handle = self._read_imu, self._handle
         # The library writes each sample straight into its row.
-        with self._device._lock:
-            for row in range(count):
-                self._read_into(base + row * stride)
+        with self._lock:
+            if not self._slot.open:
+                raise InvalidArgumentError(CLOSED_SESSION_MESSAGE)
+            for address in range(base, base + count * stride, stride):
+                code = read_imu(handle, address)
+                if code:
+                    raise error_for(code, thread_message())
         return array
+
+
+_DEFAULT_CONVERSION = ImuConversion()
 
 
 def convert_imu(sample: ImuSample, conversion: Optional[ImuConversion] = None) -> ImuValues:
     """A raw sample in physical units with the given scale values (the SDK's
     defaults when None); needs no camera."""
-    c_sample = sample_to_c(sample)
-    c_conversion = conversion_to_c(conversion if conversion is not None else ImuConversion())
+    c_sample = s.CReadImuResult()
+    _pack_sample(sample, c_sample)
+    c_conversion = conversion_to_c(conversion if conversion is not None else _DEFAULT_CONVERSION)
     c_values = s.CConvertedImuResult()
     check(api().convert_imu(ctypes.byref(c_sample), ctypes.byref(c_conversion), ctypes.byref(c_values)))
-    return values_from_c(c_values)
+    return _values(_VALUES.unpack_from(c_values))
