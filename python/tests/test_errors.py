@@ -10,6 +10,7 @@ import pytest
 
 import velmora_uvc_stereo as uvc
 from scenarios import device, scenario
+from velmora_uvc_stereo.errors import ERROR_CLASSES
 
 E = uvc.ErrorCode
 RECORD = 0x51000  # cam0's calibration record
@@ -111,6 +112,7 @@ def test_device_failures(camera, virtual_cameras, arrange, act, code, message):
     with pytest.raises(uvc.VelmoraError) as caught:
         act(camera)
     assert (caught.value.code, caught.value.message) == (code, message)
+    assert type(caught.value) is ERROR_CLASSES[code]  # except uvc.CrcMismatchError: works
     virtual_cameras.clear_faults()
     virtual_cameras.load_default()
     camera.read_json()  # the device works again once the camera is sound
@@ -138,6 +140,7 @@ def test_open_failures(cameras, act, code, message):
     with pytest.raises(uvc.VelmoraError) as caught:
         act(cameras[0])
     assert (caught.value.code, caught.value.message) == (code, message)
+    assert type(caught.value) is ERROR_CLASSES[code]
 
 
 @pytest.mark.virtual_scenario(scenario(device("a", flash={"size": "0x100000", "blocks": [
