@@ -7,7 +7,7 @@ import os
 import sys
 import threading
 from dataclasses import dataclass
-from typing import TYPE_CHECKING, Any, Callable, List, Mapping, NamedTuple, Optional, Sequence
+from typing import TYPE_CHECKING, Any, Callable, Dict, List, Mapping, NamedTuple, Optional, Sequence, Tuple
 
 from . import _bundle
 from . import _structures as s
@@ -90,8 +90,8 @@ def _open_first(found: List[Candidate], mode: int, what: str, variable: str) -> 
 _c_int = ctypes.c_int
 _ptr = ctypes.POINTER
 
-# name: (result type, argument types)
-_PROTOTYPES = {
+# name: (result type, argument types[, the C name's suffix when it differs])
+_PROTOTYPES: Dict[str, Tuple[Any, ...]] = {
     "ctx_config_init_default": (None, [_ptr(s.CtxConfig)]),
     "ctx_create": (_c_int, [_ptr(s.CtxConfig), _ptr(ctypes.c_void_p)]),
     "ctx_destroy": (None, [ctypes.c_void_p]),
@@ -117,6 +117,9 @@ _PROTOTYPES = {
         _c_int, [_ptr(s.CReadImuResult), _ptr(s.CImuConversion), _ptr(s.CConvertedImuResult)]),
     "device_convert_imu": (
         _c_int, [ctypes.c_void_p, _ptr(s.CReadImuResult), _ptr(s.CConvertedImuResult)]),
+    # The same function taking plain addresses, for the per-sample path.
+    "device_convert_imu_by_address": (
+        _c_int, [ctypes.c_void_p, ctypes.c_void_p, ctypes.c_void_p], "device_convert_imu"),
     "device_read_json": (
         _c_int,
         [ctypes.c_void_p, _ptr(ctypes.c_uint16), _ptr(ctypes.c_void_p), _ptr(ctypes.c_size_t)]),
@@ -130,8 +133,9 @@ class Api:
 
     def __init__(self, library: ctypes.CDLL) -> None:
         self.library = library
-        for name, (result, arguments) in _PROTOTYPES.items():
-            function = getattr(library, "velmora_uvc_stereo_" + name)
+        for name, (result, arguments, *symbol) in _PROTOTYPES.items():
+            # Indexing makes a function object of its own, with its own argtypes.
+            function = library["velmora_uvc_stereo_" + (symbol[0] if symbol else name)]
             function.restype = result
             function.argtypes = arguments
             setattr(self, name, function)

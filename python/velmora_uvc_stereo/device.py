@@ -198,7 +198,10 @@ class Device(Closing):
         """A raw sample in physical units with the camera's own scale values; needs
         no IMU session."""
         with self._lock:
-            return self._converter.device_convert(self._live_handle(), sample)
+            handle = self._handle
+            if handle is None:
+                raise closed_device_error()
+            return self._converter.device_convert(handle, sample)
 
 
 def open_device(info: DeviceInfo, required_capabilities: int = Requirement.FLASH) -> Device:

@@ -32,11 +32,11 @@ _VALUES = struct.Struct("=Qd3d3d")
 assert _SAMPLE.size == ctypes.sizeof(s.CReadImuResult)
 assert _VALUES.size == ctypes.sizeof(s.CConvertedImuResult)
 
+# Module-level names for the per-sample paths: one global lookup each.
 _new_tuple = tuple.__new__
-
-
-def _sample(values: Any) -> ImuSample:
-    return _new_tuple(ImuSample, (values[0], values[1], values[2], values[3:6], values[6:9]))
+_unpack_sample = _SAMPLE.unpack_from
+_unpack_values = _VALUES.unpack_from
+_pack_sample_into = _SAMPLE.pack_into
 
 
 def _values(values: Any) -> ImuValues:
@@ -64,16 +64,13 @@ def sample_dtype() -> Any:
 def _pack_sample(sample: ImuSample, target: s.CReadImuResult) -> None:
     """Writes a sample into a C structure; values it cannot hold raise
     TypeError or ValueError naming the field."""
-    if not isinstance(sample, ImuSample):
-        raise TypeError(f"expected an ImuSample, not {type(sample).__name__}")
-    try:
-        accel, gyro = sample[3], sample[4]
-        _SAMPLE.pack_into(target, 0, sample[0], sample[1], sample[2],
-                          accel[0], accel[1], accel[2], gyro[0], gyro[1], gyro[2])
-        if len(accel) == 3 and len(gyro) == 3:
+    if isinstance(sample, ImuSample):
+        try:
+            # Three counts per axis, or the argument count is wrong: struct.error.
+            _pack_sample_into(target, 0, sample[0], sample[1], sample[2], *sample[3], *sample[4])
             return
-    except (struct.error, TypeError, IndexError):
-        pass
+        except (struct.error, TypeError):
+            pass
     # The slow path says which field is wrong.
     ctypes.memmove(ctypes.addressof(target), ctypes.addressof(sample_to_c(sample)), _SAMPLE.size)
 
@@ -81,22 +78,24 @@ def _pack_sample(sample: ImuSample, target: s.CReadImuResult) -> None:
 class ImuConverter:
     """A device's prepared conversion call: its argument structures and function."""
 
-    __slots__ = ("_function", "_raw", "_raw_ref", "_out", "_out_ref")
+    __slots__ = ("_function", "_raw", "_raw_address", "_out", "_out_address")
 
     def __init__(self, library: Api) -> None:
-        self._function = library.device_convert_imu
+        self._function = library.device_convert_imu_by_address
         self._raw = s.CReadImuResult()
         self._out = s.CConvertedImuResult()
-        self._raw_ref = ctypes.byref(self._raw)
-        self._out_ref = ctypes.byref(self._out)
+        # Plain addresses: ctypes converts an int faster than a byref() object.
+        self._raw_address = ctypes.addressof(self._raw)
+        self._out_address = ctypes.addressof(self._out)
 
     def device_convert(self, handle: int, sample: ImuSample) -> ImuValues:
         """Converts with the device's scales; the caller holds the device's lock."""
         _pack_sample(sample, self._raw)
-        code = self._function(handle, self._raw_ref, self._out_ref)
+        code = self._function(handle, self._raw_address, self._out_address)
         if code:
             raise error_for(code, thread_message())
-        return _values(_VALUES.unpack_from(self._out))
+        values = _unpack_values(self._out)
+        return _new_tuple(ImuValues, (values[1], values[2:5], values[5:8]))
 
 
 class SessionSlot:
@@ -120,10 +119,11 @@ class ImuSession(Closing):
         self._device = device
         self._slot = slot
         self._lock: threading.RLock = device._lock
-        self._handle = ctypes.c_void_p(handle)
+        self._handle = handle
         self._read_imu = device._api.device_read_imu
         self._buffer = s.CReadImuResult()
-        self._buffer_ref = ctypes.byref(self._buffer)
+        # A plain address: ctypes converts an int faster than a byref() object.
+        self._address = ctypes.addressof(self._buffer)
         self._finalizer = weakref.finalize(self, device._end_session, slot)
 
     def close(self) -> None:
@@ -142,11 +142,11 @@ class ImuSession(Closing):
         with self._lock:
             if not self._slot.open:
                 raise InvalidArgumentError(CLOSED_SESSION_MESSAGE)
-            code = self._read_imu(self._handle, self._buffer_ref)
+            code = self._read_imu(self._handle, self._address)
             if code:
                 raise error_for(code, thread_message())
-            values = _SAMPLE.unpack_from(self._buffer)
-        return _sample(values)
+            v = _unpack_sample(self._buffer)
+        return _new_tuple(ImuSample, (v[0], v[1], v[2], v[3:6], v[6:9]))
 
     def samples(self, count: Optional[int] = None, seconds: Optional[float] = None) -> Iterator[ImuSample]:
         """Reads samples back to back: count of them, or for seconds of wall time."""
@@ -202,4 +202,4 @@ def convert_imu(sample: ImuSample, conversion: Optional[ImuConversion] = None) -
     c_conversion = conversion_to_c(conversion if conversion is not None else _DEFAULT_CONVERSION)
     c_values = s.CConvertedImuResult()
     check(api().convert_imu(ctypes.byref(c_sample), ctypes.byref(c_conversion), ctypes.byref(c_values)))
-    return _values(_VALUES.unpack_from(c_values))
+    return _values(_unpack_values(c_values))
