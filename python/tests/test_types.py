@@ -90,6 +90,9 @@ def test_numpy_integers_everywhere(cameras, virtual_cameras):
     with uvc.open_device(chosen) as cam, cam.imu() as imu:
         assert len(list(imu.samples(count=numpy.int8(3)))) == 3
         assert imu.read_array(numpy.int64(2)).shape == (2,)
+        counts = (numpy.int16(2048), 0, 0)
+        converted = cam.convert_imu(uvc.ImuSample(numpy.uint64(7), 0, numpy.int16(0), counts, counts))
+        assert converted.accel_g == (1.0, 0.0, 0.0)
     virtual_cameras.fail_call("SonixCam_XuRead", nth=numpy.int64(1), vendor_code=numpy.int32(5))
     assert virtual_cameras.flash_peek("cam0", numpy.uint32(0x51000), numpy.int16(4)) == b"KVOZ"
 

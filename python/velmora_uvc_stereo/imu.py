@@ -13,7 +13,7 @@ import sys
 import threading
 import time
 import weakref
-from typing import TYPE_CHECKING, Any, Iterator, Optional
+from typing import TYPE_CHECKING, Any, Iterator, Optional, Tuple
 
 from . import _structures as s
 from ._closing import Closing
@@ -90,7 +90,13 @@ class ImuConverter:
 
     def device_convert(self, handle: int, sample: ImuSample) -> ImuValues:
         """Converts with the device's scales; the caller holds the device's lock."""
-        _pack_sample(sample, self._raw)
+        raw = self._raw
+        try:
+            if type(sample) is not ImuSample:
+                raise TypeError
+            _pack_sample_into(raw, 0, sample[0], sample[1], sample[2], *sample[3], *sample[4])
+        except (struct.error, TypeError):
+            _pack_sample(sample, raw)  # says what is wrong, or packs a subclass's sample
         code = self._function(handle, self._raw_address, self._out_address)
         if code:
             raise error_for(code, thread_message())
@@ -124,6 +130,9 @@ class ImuSession(Closing):
         self._buffer = s.CReadImuResult()
         # A plain address: ctypes converts an int faster than a byref() object.
         self._address = ctypes.addressof(self._buffer)
+        self._convert = device._api.device_convert_imu_by_address
+        self._converted = s.CConvertedImuResult()
+        self._converted_address = ctypes.addressof(self._converted)
         self._finalizer = weakref.finalize(self, device._end_session, slot)
 
     def close(self) -> None:
@@ -147,6 +156,23 @@ class ImuSession(Closing):
                 raise error_for(code, thread_message())
             v = _unpack_sample(self._buffer)
         return _new_tuple(ImuSample, (v[0], v[1], v[2], v[3:6], v[6:9]))
+
+    def read_converted(self) -> Tuple[ImuSample, ImuValues]:
+        """One raw sample and the same sample in physical units with the camera's
+        own scale values: read() and Device.convert_imu() in one step, without
+        copying the sample back into C."""
+        with self._lock:
+            if not self._slot.open:
+                raise InvalidArgumentError(CLOSED_SESSION_MESSAGE)
+            code = self._read_imu(self._handle, self._address)
+            if not code:
+                code = self._convert(self._handle, self._address, self._converted_address)
+            if code:
+                raise error_for(code, thread_message())
+            v = _unpack_sample(self._buffer)
+            c = _unpack_values(self._converted)
+        return (_new_tuple(ImuSample, (v[0], v[1], v[2], v[3:6], v[6:9])),
+                _new_tuple(ImuValues, (c[1], c[2:5], c[5:8])))
 
     def samples(self, count: Optional[int] = None, seconds: Optional[float] = None) -> Iterator[ImuSample]:
         """Reads samples back to back: count of them, or for seconds of wall time."""
