@@ -11,8 +11,8 @@ from __future__ import annotations
 
 import signal
 import threading
-from types import FrameType, TracebackType
-from typing import Any, Dict, List, Optional, Type
+from types import FrameType
+from typing import Any, Dict, List, Optional
 
 _SIGNALS = tuple(getattr(signal, name) for name in ("SIGINT", "SIGTERM") if hasattr(signal, name))
 
@@ -52,12 +52,7 @@ class Deferred:
                     self._previous[signum] = signal.signal(signum, self._hold)
         return self
 
-    def __exit__(
-        self,
-        exc_type: Optional[Type[BaseException]],
-        exc: Optional[BaseException],
-        traceback: Optional[TracebackType],
-    ) -> None:
+    def __exit__(self, *exc_info: object) -> None:
         previous, self._previous = self._previous, {}
         for signum, handler in previous.items():
             signal.signal(signum, handler)

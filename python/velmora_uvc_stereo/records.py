@@ -6,7 +6,7 @@ import enum
 import json
 import types
 from dataclasses import dataclass, field, fields
-from typing import Any, Dict, Mapping, NamedTuple, Optional, Tuple, Union
+from typing import Any, Mapping, NamedTuple, Optional, Tuple, Union
 
 
 class OpenCvBackend(enum.IntEnum):
