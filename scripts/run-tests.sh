@@ -5,8 +5,8 @@
 # project, the C and C++ examples (CMake and pkg-config) and the tool, the
 # three packages users install (Windows archive, Debian package, tarball),
 # a build against a stand-in for the vendor's library, the Python package's
-# wheels (installed and tested as users get them), and finally the fuzz targets (seed corpora
-# and a short campaign). Ends with one summary line.
+# wheels (installed and tested as users get them), and finally the fuzz
+# targets (seed corpora and a short campaign). Ends with one summary line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -162,7 +162,7 @@ python_wheels_check() {
 # first or with a SonixCamera.dll put beside it.
 python_windows_wheel_check() {
     local out=$PWD/$1 lib folder mode
-    x86_64-w64-mingw32-gcc -std=c99 -Wall -Wextra -Werror -static -o "$out/load_wheel_dll.exe" \
+    x86_64-w64-mingw32-gcc-posix -std=c99 -Wall -Wextra -Werror -static -o "$out/load_wheel_dll.exe" \
         python/packaging/load_wheel_dll.c || return 1
     rm -rf "$out/windows" && mkdir -p "$out/windows" &&
         unzip -q "$out"/velmora_uvc_stereo-*-win_amd64.whl -d "$out/windows" || return 1
