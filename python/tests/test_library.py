@@ -87,7 +87,7 @@ def test_named_camera_library_is_the_one_the_sdk_uses(tmp_path):
 def wheel_package(tmp_path) -> pathlib.Path:
     """A copy of the package laid out as a Linux wheel installs it: the C library
     and the default camera library in _lib/, the virtual camera in _lib/virtual/."""
-    package = tmp_path / "velmora_uvc_stereo"
+    package = tmp_path.resolve() / "velmora_uvc_stereo"  # the loader reports resolved paths
     shutil.copytree(pathlib.Path(uvc.__file__).parent, package,
                     ignore=shutil.ignore_patterns("__pycache__", "_lib"))
     layout = _bundle.layout("linux")

@@ -47,7 +47,7 @@ def test_opencv_backends_are_opencvs_numbers():
 def test_runs_from_the_installed_wheel(request):
     if not request.config.getoption("--installed-wheel"):
         pytest.skip("runs with --installed-wheel")
-    package = pathlib.Path(uvc.__file__).parent
+    package = pathlib.Path(uvc.__file__).resolve().parent  # the loader reports resolved paths
     assert REPOSITORY / "python" not in package.parents
     loaded = uvc.loaded_libraries()
     layout = _bundle.layout()
