@@ -246,7 +246,8 @@ def _virtual_candidates() -> List[Candidate]:
     (beside the C library that the variable names, or in a virtual/ folder there)."""
     directories = [_bundle.VIRTUAL_DIR]
     for directory in _sdk_directory(_sdk_candidates()):
-        directories += [os.path.join(directory, "virtual"), directory]
+        if os.path.abspath(directory) != _bundle.LIB_DIR:  # a wheel's _lib/ holds the default
+            directories += [os.path.join(directory, "virtual"), directory]
     return candidates(vendor_names(sys.platform), VENDOR_LIBRARY_VARIABLE, directories, os.environ,
                       system=False)
 
