@@ -13,7 +13,7 @@ import sys
 import threading
 import time
 import weakref
-from typing import TYPE_CHECKING, Any, Iterator, Optional, Tuple
+from typing import TYPE_CHECKING, Any, Callable, Iterator, Optional, Tuple
 
 from . import _structures as s
 from ._closing import Closing
@@ -115,11 +115,40 @@ class SessionSlot:
         self.open = True
 
 
+def _sample_reader(lock: threading.RLock, slot: SessionSlot, read_imu: Any, handle: int,
+                   buffer: s.CReadImuResult) -> Callable[[], ImuSample]:
+    """ImuSession.read for one session: everything it needs is bound once, in
+    closure cells, which the per-sample path reads faster than attributes."""
+    acquire, release = lock.acquire, lock.release
+    address = ctypes.addressof(buffer)  # ctypes converts an int faster than a byref() object
+
+    def read() -> ImuSample:
+        """One raw sample with its host timestamp."""
+        acquire()
+        try:
+            if not slot.open:
+                raise InvalidArgumentError(CLOSED_SESSION_MESSAGE)
+            code = read_imu(handle, address)
+            if code:
+                raise error_for(code, thread_message())
+            v = _unpack_sample(buffer)
+        finally:
+            release()
+        return _new_tuple(ImuSample, (v[0], v[1], v[2], v[3:6], v[6:9]))
+
+    return read
+
+
 class ImuSession(Closing):
     """An open IMU session of a Device, made by Device.imu(). Leaving the with
     block (normally or by an exception) or close() ends it, and so does the
     garbage collector when the object is dropped. Once ended, the object is
-    inert: close() does nothing and read() raises InvalidArgumentError."""
+    inert: close() does nothing and read() raises InvalidArgumentError.
+
+    read() -> ImuSample: one raw sample with its host timestamp.
+    """
+
+    read: Callable[[], ImuSample]
 
     def __init__(self, device: "Device", handle: int, slot: SessionSlot) -> None:
         self._device = device
@@ -128,8 +157,8 @@ class ImuSession(Closing):
         self._handle = handle
         self._read_imu = device._api.device_read_imu
         self._buffer = s.CReadImuResult()
-        # A plain address: ctypes converts an int faster than a byref() object.
         self._address = ctypes.addressof(self._buffer)
+        self.read = _sample_reader(self._lock, slot, self._read_imu, handle, self._buffer)
         self._convert = device._api.device_convert_imu_by_address
         self._converted = s.CConvertedImuResult()
         self._converted_address = ctypes.addressof(self._converted)
@@ -145,17 +174,6 @@ class ImuSession(Closing):
 
     def __repr__(self) -> str:
         return f"<velmora_uvc_stereo.ImuSession {'closed' if self.closed else 'open'}>"
-
-    def read(self) -> ImuSample:
-        """One raw sample with its host timestamp."""
-        with self._lock:
-            if not self._slot.open:
-                raise InvalidArgumentError(CLOSED_SESSION_MESSAGE)
-            code = self._read_imu(self._handle, self._address)
-            if code:
-                raise error_for(code, thread_message())
-            v = _unpack_sample(self._buffer)
-        return _new_tuple(ImuSample, (v[0], v[1], v[2], v[3:6], v[6:9]))
 
     def read_converted(self) -> Tuple[ImuSample, ImuValues]:
         """One raw sample and the same sample in physical units with the camera's
