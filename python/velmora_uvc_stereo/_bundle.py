@@ -1,7 +1,7 @@
 """Which libraries a platform wheel carries, and where inside the package.
 
 This is the one place that knows it: the loader (_library) looks here, and the
-wheel builder (python/packaging/build_wheels.py) puts the files here.
+wheel builder (python/packaging/wheels.py) puts the files here.
 
     velmora_uvc_stereo/_lib/            the SDK's C library, and the camera
                                         library it runs against by default
@@ -13,8 +13,9 @@ Linux: the virtual camera is, for now, the only camera library there is, so
 the wheel carries it twice: once in _lib/ as the default and once in
 _lib/virtual/. When a camera library for real cameras exists, it takes the
 default's place: set `camera` below to the file name the C library links it
-by (its soname), and give the builder its path; the virtual camera keeps the
-same file name in _lib/virtual/.
+by (its soname), and pass its path as --camera in
+python/packaging/make-wheels.sh; the virtual camera keeps the same file name
+(the same soname) in _lib/virtual/.
 
 Windows: the camera library is the vendor's SonixCamera.dll, which is not
 ours to ship: the user puts it beside the C library in _lib/, or in a folder
