@@ -8,7 +8,12 @@
 #   velmora_layer_<name>_exporting  exporting (VELMORA_UVC_STEREO_BUILDING):
 #                                   the C++ shared library.
 # Object files rather than archives, so the shared library keeps every
-# exported function, used inside it or not. A layer's include path holds its
+# exported function, used inside it or not. Sources registered with
+# velmora_core_test_points hold the points where a test build watches the
+# SDK (core/test_control.hpp): they are compiled once more, hidden, as
+# velmora_layer_<name>_points (for what ships) and
+# velmora_layer_<name>_points_testing (with VELMORA_UVC_STEREO_TEST_CONTROL,
+# for the test build of the core). A layer's include path holds its
 # own folder and those of the layers below it, nothing else: an include that
 # runs upward does not compile.
 
@@ -57,6 +62,16 @@ function(velmora_core_sources)
     endforeach()
 endfunction()
 
+# Registers SDK sources that hold test-control points (compiled without them
+# into everything that ships, with them into the test build of the core).
+function(velmora_core_test_points)
+    foreach(source IN LISTS ARGN)
+        get_filename_component(absolute "${source}" ABSOLUTE)
+        velmora_layer_of_file(${absolute} layer)
+        set_property(GLOBAL APPEND PROPERTY VELMORA_LAYER_${layer}_POINT_SOURCES "${absolute}")
+    endforeach()
+endfunction()
+
 # Sources compiled only into the shared libraries (never into tests), such as
 # the Windows DLL entry point.
 function(velmora_dll_sources)
@@ -82,10 +97,15 @@ endfunction()
 function(velmora_add_layer name)
     get_property(depends GLOBAL PROPERTY VELMORA_LAYER_${name}_DEPENDS)
     get_property(sources GLOBAL PROPERTY VELMORA_LAYER_${name}_SOURCES)
+    get_property(points GLOBAL PROPERTY VELMORA_LAYER_${name}_POINT_SOURCES)
     velmora_layer_include_root(${name} root)
     foreach(suffix IN ITEMS "" _exporting)
         set(target velmora_layer_${name}${suffix})
-        add_library(${target} OBJECT ${sources})
+        if(suffix STREQUAL "_exporting")
+            add_library(${target} OBJECT ${sources} ${points})
+        else()
+            add_library(${target} OBJECT ${sources})
+        endif()
         target_include_directories(${target} PUBLIC ${root} ${PROJECT_SOURCE_DIR}/include)
         target_compile_features(${target} PUBLIC cxx_std_17)
         velmora_enable_warnings(${target})
@@ -95,6 +115,33 @@ function(velmora_add_layer name)
     endforeach()
     target_compile_definitions(velmora_layer_${name} PUBLIC VELMORA_UVC_STEREO_STATIC)
     target_compile_definitions(velmora_layer_${name}_exporting PUBLIC VELMORA_UVC_STEREO_BUILDING)
+    if(points)
+        foreach(suffix IN ITEMS _points _points_testing)
+            set(target velmora_layer_${name}${suffix})
+            add_library(${target} OBJECT ${points})
+            velmora_enable_warnings(${target})
+            target_link_libraries(${target} PUBLIC velmora_layer_${name})
+        endforeach()
+        target_compile_definitions(velmora_layer_${name}_points_testing PRIVATE VELMORA_UVC_STEREO_TEST_CONTROL)
+    endif()
+endfunction()
+
+# The hidden objects of every layer, with the test-control points compiled
+# in (TESTING) or not, for a static core.
+function(velmora_link_core_objects target)
+    cmake_parse_arguments(ARG "TESTING" "" "" ${ARGN})
+    set(points_suffix _points)
+    if(ARG_TESTING)
+        set(points_suffix _points_testing)
+    endif()
+    get_property(layers GLOBAL PROPERTY VELMORA_LAYERS)
+    list(REMOVE_ITEM layers c_api)
+    foreach(layer IN LISTS layers)
+        target_link_libraries(${target} PUBLIC velmora_layer_${layer})
+        if(TARGET velmora_layer_${layer}${points_suffix})
+            target_link_libraries(${target} PUBLIC velmora_layer_${layer}${points_suffix})
+        endif()
+    endforeach()
 endfunction()
 
 # Libraries (or other usage requirements) that a layer needs, in both flavours;

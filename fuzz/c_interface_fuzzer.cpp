@@ -19,7 +19,7 @@
 #include <string>
 #include <utility>
 
-#include "device/pause.hpp"
+#include "core/test_control.hpp"
 #include "property_check.hpp"
 #include "velmora_uvc_stereo_c.h"
 #include "vendor_state_check.hpp"
@@ -136,7 +136,7 @@ void check_capability_query(velmora_uvc_stereo_device* device, std::uint32_t str
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    uvc::detail::set_pauses_skipped(true);
+    uvc::test_control::set_pauses_skipped(true);
     vcam_load_default_scenario();
     return 0;
 }

@@ -25,7 +25,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include "camera_scenario.hpp"
-#include "device/pause.hpp"
+#include "core/test_control.hpp"
 #include "discovery/scan_whitelist.hpp"
 #include "property_check.hpp"
 #include "velmora/uvc_stereo.hpp"
@@ -281,7 +281,7 @@ void open_each_way(Run& run, const uvc::DeviceInfo& info) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    uvc::detail::set_pauses_skipped(true);
+    uvc::test_control::set_pauses_skipped(true);
     return 0;
 }
 

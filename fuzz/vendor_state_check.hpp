@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "property_check.hpp"
+#include "core/test_control.hpp"
 #include "sonix_virtual/vcam_control.h"
-#include "vendor/sonix_global_lock.hpp"
 
 namespace velmora::uvc_stereo::fuzzing {
 
@@ -54,7 +54,7 @@ private:
             if (stopping_) return;
             asked_ = false;
             lock.unlock();
-            const bool free = win_detail::SonixGlobalLock::is_available_to_this_thread();
+            const bool free = test_control::vendor_lock_is_available_to_this_thread();
             lock.lock();
             answer_ = free;
             answered_ = true;

@@ -3,10 +3,11 @@
 # tool against it: a layer builds only on layers of lower floors (listed
 # before it); a layer may include its own headers and those of the layers it
 # builds on (directly or through others), nothing above; a private header
-# (the camera library's declarations) is included by its own layer alone; the
-# tool may include public headers, the virtual camera's control header and
-# the internal headers the table lists for it, nothing else internal. No
-# include may climb out of its folder with "../".
+# (the camera library's declarations) is included by its own layer alone; no
+# SDK source includes the virtual camera's headers (its extras are looked up
+# at run time); the tool may include public headers, the virtual camera's
+# control header and the internal headers the table lists for it, nothing
+# else internal. No include may climb out of its folder with "../".
 #   check-layers.sh [--graph] [REPOSITORY]
 #     --graph     also print, per layer, the layers its files include
 #     REPOSITORY  the tree to check (default: the one holding this script)
@@ -89,7 +90,7 @@ layer_of_include() {
     local name=$1
     if [ -n "${layer_of_header[$name]:-}" ]; then
         REPLY=${layer_of_header[$name]}
-    elif [[ $name == velmora/* || $name == velmora_* || $name == sonix_virtual/* ]]; then
+    elif [[ $name == velmora/* || $name == velmora_* ]]; then
         REPLY="?"
     else
         layer_of_path "$name"
@@ -109,6 +110,11 @@ check_file() {
         local where=${file#"$root"/}:$number
         if [[ $name == *../* ]]; then
             report "$where: includes $name, climbing out of its folder"
+            continue
+        fi
+        if [[ $name == sonix_virtual/* ]]; then
+            [ "$layer" = tool ] ||
+                report "$where: includes $name, a virtual camera header, which no SDK source may include"
             continue
         fi
         layer_of_include "$name"

@@ -1,6 +1,7 @@
-// The process-wide vendor lock.
+// The process-wide vendor lock (and, in a test build, its probe).
 #include "vendor/sonix_global_lock.hpp"
 
+#include "core/test_control.hpp"
 #include "platform/recursive_lock.hpp"
 
 namespace velmora::uvc_stereo::win_detail {
@@ -33,11 +34,17 @@ SonixGlobalLock& SonixGlobalLock::operator=(SonixGlobalLock&& other) noexcept {
     return *this;
 }
 
-bool SonixGlobalLock::is_available_to_this_thread() {
-    platform::RecursiveLock& lock = process_lock();
+}  // namespace velmora::uvc_stereo::win_detail
+
+#if defined(VELMORA_UVC_STEREO_TEST_CONTROL)
+namespace velmora::uvc_stereo::test_control {
+
+bool vendor_lock_is_available_to_this_thread() {
+    platform::RecursiveLock& lock = win_detail::process_lock();
     if (!lock.try_lock()) return false;
     lock.unlock();
     return true;
 }
 
-}  // namespace velmora::uvc_stereo::win_detail
+}  // namespace velmora::uvc_stereo::test_control
+#endif

@@ -18,11 +18,6 @@ public:
 
     bool owns_lock() const noexcept { return owns_; }
 
-    // Whether another thread could take the lock right now (it is free, or
-    // held only by the calling thread). For tests that check a lock is not
-    // left held after an operation.
-    static bool is_available_to_this_thread();
-
 private:
     bool owns_;
 };

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <vector>
 
+#include "core/test_control.hpp"
 #include "device/pause.hpp"
 #include "support/pause_recorder.hpp"
 #include "support/virtual_camera.hpp"
@@ -18,14 +19,14 @@ using std::chrono::milliseconds;
 // Sets the switch for one test and puts the pauses back on afterwards.
 class PausesSkipped {
 public:
-    explicit PausesSkipped(bool skipped) { detail::set_pauses_skipped(skipped); }
-    ~PausesSkipped() { detail::set_pauses_skipped(false); }
+    explicit PausesSkipped(bool skipped) { test_control::set_pauses_skipped(skipped); }
+    ~PausesSkipped() { test_control::set_pauses_skipped(false); }
     PausesSkipped(const PausesSkipped&) = delete;
     PausesSkipped& operator=(const PausesSkipped&) = delete;
 };
 
 TEST(PauseSwitchTest, DecidesWhetherAPauseSleeps) {
-    EXPECT_FALSE(detail::pauses_skipped()) << "pauses sleep unless a test says otherwise";
+    EXPECT_FALSE(test_control::pauses_skipped()) << "pauses sleep unless a test says otherwise";
     struct Row {
         const char* label;
         bool skipped;
@@ -41,7 +42,7 @@ TEST(PauseSwitchTest, DecidesWhetherAPauseSleeps) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.label);
         PausesSkipped pauses(row.skipped);
-        EXPECT_EQ(detail::pauses_skipped(), row.skipped);
+        EXPECT_EQ(test_control::pauses_skipped(), row.skipped);
         test_support::PauseRecorder recorder;
         const auto start = std::chrono::steady_clock::now();
         detail::pause_on_calling_thread(row.duration);
@@ -52,7 +53,7 @@ TEST(PauseSwitchTest, DecidesWhetherAPauseSleeps) {
             EXPECT_GE(elapsed, row.duration);
         }
     }
-    EXPECT_FALSE(detail::pauses_skipped());
+    EXPECT_FALSE(test_control::pauses_skipped());
 }
 
 TEST(PauseSwitchTest, SkippedPausesKeepTheirPlaceInOperations) {

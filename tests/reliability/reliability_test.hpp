@@ -2,16 +2,16 @@
 // layer's fixed pauses skipped (nothing here measures them).
 #pragma once
 
-#include "device/pause.hpp"
+#include "core/test_control.hpp"
 #include "support/virtual_camera_test.hpp"
 
 namespace velmora::uvc_stereo::reliability {
 
 class ReliabilityTest : public test_support::VirtualCameraTest {
 protected:
-    void SetUp() override { detail::set_pauses_skipped(true); }
+    void SetUp() override { test_control::set_pauses_skipped(true); }
     void TearDown() override {
-        detail::set_pauses_skipped(false);
+        test_control::set_pauses_skipped(false);
         test_support::VirtualCameraTest::TearDown();
     }
 };

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "core/test_control.hpp"
 #include "device/pause.hpp"
 #include "support/virtual_camera_test.hpp"
 
@@ -13,8 +14,8 @@ namespace velmora::uvc_stereo::test_support {
 
 class PauseRecorder {
 public:
-    PauseRecorder() { detail::set_pause_observer(&PauseRecorder::record, this); }
-    ~PauseRecorder() { detail::set_pause_observer(nullptr, nullptr); }
+    PauseRecorder() { test_control::set_pause_observer(&PauseRecorder::record, this); }
+    ~PauseRecorder() { test_control::set_pause_observer(nullptr, nullptr); }
     PauseRecorder(const PauseRecorder&) = delete;
     PauseRecorder& operator=(const PauseRecorder&) = delete;
 

@@ -4,15 +4,15 @@
 #include <thread>
 #include <vector>
 
+#include "core/test_control.hpp"
 #include "sonix_virtual/vcam_control.hpp"
-#include "vendor/sonix_global_lock.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
 
 namespace velmora::uvc_stereo::test_support {
 
 bool vendor_lock_free() {
     bool available = false;
-    std::thread probe([&] { available = win_detail::SonixGlobalLock::is_available_to_this_thread(); });
+    std::thread probe([&] { available = test_control::vendor_lock_is_available_to_this_thread(); });
     probe.join();
     return available;
 }

@@ -9,7 +9,7 @@
 #include <velmora/uvc_stereo/scan.hpp>
 
 #include "camera/vendor_session.hpp"
-#include "vendor/sonix_global_lock.hpp"
+#include "core/test_control.hpp"
 
 namespace velmora::stereo_tool {
 namespace {
@@ -19,7 +19,7 @@ namespace uvc = velmora::uvc_stereo;
 // The lock is re-entrant, so only another thread can tell whether it is held.
 bool lock_free_to_another_thread() {
     bool free = false;
-    std::thread probe([&] { free = uvc::win_detail::SonixGlobalLock::is_available_to_this_thread(); });
+    std::thread probe([&] { free = uvc::test_control::vendor_lock_is_available_to_this_thread(); });
     probe.join();
     return free;
 }

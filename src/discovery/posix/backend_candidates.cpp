@@ -1,88 +1,52 @@
-// Video back-end lists without COM: the virtual camera's Media Foundation and
-// DirectShow lists, read through its control interface and turned into
-// candidates by the same rules as on Windows. The control functions are
-// looked up at run time, so the SDK also starts against a vendor library
-// without them; it then lists no back-end devices.
+// Video back-end lists without COM: the Media Foundation and DirectShow lists
+// the camera library offers (the virtual camera does), read through the
+// vendor room and turned into candidates by the same rules as on Windows. A
+// library without such lists (the vendor's own) lists no back-end devices.
 #include <cstdint>
 
 #include "discovery/backend_candidates.hpp"
-#include "sonix_virtual/vcam_control.h"
-#include "vendor/library_symbols.hpp"
+#include "vendor/backend_lists.hpp"
 
 namespace velmora::uvc_stereo::win_detail {
 
 namespace {
 
 using detail::CandidateList;
-
-struct VirtualBackendLists {
-    decltype(&vcam_backend_failure_hresult) failure_hresult = nullptr;
-    decltype(&vcam_backend_entry_count) entry_count = nullptr;
-    decltype(&vcam_backend_entry_at) entry_at = nullptr;
-
-    bool available() const { return failure_hresult != nullptr && entry_count != nullptr && entry_at != nullptr; }
-};
-
-template <typename Function>
-void look_up(Function& function, const char* name) {
-    function = reinterpret_cast<Function>(vendor::find_library_symbol(name));
-}
-
-// Looked up once: the vendor library stays loaded as long as the SDK is.
-const VirtualBackendLists& virtual_backend_lists() {
-    static const VirtualBackendLists lists = [] {
-        VirtualBackendLists found;
-        look_up(found.failure_hresult, "vcam_backend_failure_hresult");
-        look_up(found.entry_count, "vcam_backend_entry_count");
-        look_up(found.entry_at, "vcam_backend_entry_at");
-        return found;
-    }();
-    return lists;
-}
-
-// The entry's texts are fixed-size fields; a missing terminator must not
-// carry a read past the field.
-template <std::size_t N>
-std::string field_text(const char (&field)[N]) {
-    std::size_t length = 0;
-    while (length < N && field[length] != '\0') ++length;
-    return std::string(field, length);
-}
+using vendor::BackendEntry;
+using vendor::BackendList;
+using vendor::BackendListing;
 
 Result<CandidateList> list_msmf_entries() {
-    const VirtualBackendLists& lists = virtual_backend_lists();
-    if (!lists.available()) return CandidateList{};
-    const std::uint32_t failure = lists.failure_hresult(VCAM_BACKEND_MSMF);
-    if (failure != 0) return platform::make_hresult_status(detail::kMfStartupOperation, failure);
+    const std::optional<BackendListing> listing = vendor::list_backend(BackendList::MediaFoundation);
+    if (!listing) return CandidateList{};
+    if (listing->failure_hresult != 0) {
+        return platform::make_hresult_status(detail::kMfStartupOperation, listing->failure_hresult);
+    }
     CandidateList candidates;
-    const std::size_t count = lists.entry_count(VCAM_BACKEND_MSMF);
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < listing->entries.size(); ++i) {
         // An unreadable entry keeps its position with empty fields, as an
         // unreadable Media Foundation attribute does.
-        vcam_backend_entry entry{};
-        if (lists.entry_at(VCAM_BACKEND_MSMF, i, &entry) != 0) entry = vcam_backend_entry{};
+        const BackendEntry entry = listing->entries[i].value_or(BackendEntry{});
         candidates.push_back(detail::make_backend_candidate(OpenCvBackend::CAP_MSMF, static_cast<int>(i),
-                                                            field_text(entry.friendly_name),
-                                                            field_text(entry.device_path)));
+                                                            entry.friendly_name, entry.device_path));
     }
     return candidates;
 }
 
 Result<CandidateList> list_dshow_entries() {
-    const VirtualBackendLists& lists = virtual_backend_lists();
-    if (!lists.available()) return CandidateList{};
-    const std::uint32_t failure = lists.failure_hresult(VCAM_BACKEND_DSHOW);
-    if (failure != 0) return platform::make_hresult_status(detail::kSystemDeviceEnumOperation, failure);
+    const std::optional<BackendListing> listing = vendor::list_backend(BackendList::DirectShow);
+    if (!listing) return CandidateList{};
+    if (listing->failure_hresult != 0) {
+        return platform::make_hresult_status(detail::kSystemDeviceEnumOperation, listing->failure_hresult);
+    }
     CandidateList candidates;
     int index = 0;
-    const std::size_t count = lists.entry_count(VCAM_BACKEND_DSHOW);
-    for (std::size_t i = 0; i < count; ++i) {
-        vcam_backend_entry entry{};
+    for (const std::optional<BackendEntry>& entry : listing->entries) {
         // An entry that cannot be read or bound takes no index.
-        if (lists.entry_at(VCAM_BACKEND_DSHOW, i, &entry) != 0 || entry.binds == 0) continue;
-        std::string name = detail::dshow_display_name(field_text(entry.friendly_name), field_text(entry.description));
-        candidates.push_back(detail::make_backend_candidate(OpenCvBackend::CAP_DSHOW, index, std::move(name),
-                                                            field_text(entry.device_path)));
+        if (!entry || !entry->binds) continue;
+        candidates.push_back(detail::make_backend_candidate(
+            OpenCvBackend::CAP_DSHOW, index, detail::dshow_display_name(entry->friendly_name, entry->description),
+            entry->device_path));
         ++index;
     }
     return candidates;
