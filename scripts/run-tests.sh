@@ -132,6 +132,13 @@ linux_packages_check() {
             "build/release/velmora-uvc-stereo-sdk-${version}-linux-x86_64.tar.gz" build/release/package-check
 }
 
+# Nothing test-only in the two libraries that ship: their symbol tables, from
+# the unstripped release tree the package stage just built.
+shipped_symbols_check() {
+    bash scripts/check-no-test-hooks.sh --sources . \
+        build/release/lib/libvelmora_uvc_stereo_sdk.so build/release/lib/libvelmora_uvc_stereo_sdk_c.so
+}
+
 # The project version from the top-level CMakeLists.txt.
 project_version() {
     sed -n 's/^project(velmora_uvc_stereo_sdk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
@@ -193,6 +200,7 @@ stage "Windows (MinGW) under Wine" preset_suite mingw
 stage "installed package: consumer, examples and tool" consumer_check
 stage "Windows SDK archive" windows_archive_check
 stage "Linux packages (Debian, tarball) from a release build" linux_packages_check
+stage "no test hooks in the shipped libraries (nm of the release build)" shipped_symbols_check
 stage "vendor library configuration (MinGW, contract-only stand-in)" \
     bash tests/packaging/check-vendor-library-build.sh build/mingw build/mingw-vendor
 stage "Python package" python_check
