@@ -54,6 +54,9 @@ Outcome run_locked(Library& library, const CallSpec& call, const CallBody& body)
     Outcome outcome;
     try {
         outcome = fired.failure ? Outcome{false, *fired.failure} : run_checked(library, call, device, body);
+        if (outcome.ok && fired.garble && call.answer != nullptr && call.answer_length != 0) {
+            call.answer[call.answer_length - 1] ^= 1u;
+        }
     } catch (const std::bad_alloc&) {
         outcome = {false, SonixLib::ecMemoryMallocFail};
     } catch (...) {
