@@ -1,5 +1,6 @@
-// The capability probe: one 64-byte read of the capability control, judged
-// by the report decoder.
+// The capability probe: reads of the capability control in one vendor
+// session, judged by CapabilityAttempts, and the camera found again when a
+// failure has to be told from an unplug.
 #include "transport/capability_probe.hpp"
 
 #include <exception>
@@ -7,6 +8,7 @@
 #include "discovery/device_resolution.hpp"
 #include "discovery/windows_usb_identity.hpp"
 #include "sonix_camera.h"
+#include "transport/capability_attempts.hpp"
 #include "transport/vendor/vendor_session.hpp"
 #include "transport/vendor/vendor_status.hpp"
 #include "transport/vendor_xu.hpp"
@@ -15,38 +17,45 @@ namespace velmora::uvc_stereo::detail {
 
 namespace {
 
-XuCapabilityProbeResult failed_probe(Status status, XuProbeFailure why) {
-    XuCapabilityProbeResult result;
-    result.state = 1;
-    result.status = std::move(status);
-    result.failure = why;
-    return result;
-}
+static_assert(kTransferTimedOutCode == SonixLib::ecSyncTransTimeOut);
 
-// A failed SetNodeID or XuRead: the camera is gone, or it answered "no".
-XuCapabilityProbeResult failed_transfer(const char* operation, SonixLib::scDevice_t* record) {
+CapabilityAttempt failed_call(const char* operation, SonixLib::scDevice_t* record) {
     const std::int32_t vendor_code = win_detail::get_vendor_error_code(record);
-    const XuProbeFailure why = win_detail::is_device_gone_error(vendor_code) ? XuProbeFailure::CameraNotReached
-                                                                              : XuProbeFailure::ExtensionUnitFailed;
-    return failed_probe(win_detail::make_vendor_status_for_code(ErrorCode::BackendError, operation, vendor_code), why);
+    return CapabilityAttempt::failed(
+        operation, vendor_code, win_detail::make_vendor_status_for_code(ErrorCode::BackendError, operation, vendor_code));
 }
 
-// Everything between SonixCam_Init and SonixCam_UnInit.
-XuCapabilityProbeResult read_capability_report(const DeviceInfo& device, DeviceResolver resolve) {
-    const FlashConfig selection = make_selection_config(device);
-    Result<win_detail::EnumeratedDevice> resolved = resolve(selection, false);
-    if (!resolved.ok()) return failed_probe(resolved.status(), XuProbeFailure::CameraNotReached);
-    SonixLib::scDevice_t record = resolved.value().device;
-
+// One attempt: select the capability unit, then read the report into a
+// zeroed buffer.
+CapabilityAttempt attempt_capability_read(SonixLib::scDevice_t& record) {
     if (!SonixCam_SetNodeID(&record, kCapabilityXuNodeId, kVendorXuGuid.data())) {
-        return failed_transfer("SonixCam_SetNodeID", &record);
+        return failed_call("SonixCam_SetNodeID", &record);
     }
     CapabilityReportBytes bytes{};
     if (!SonixCam_XuRead(&record, bytes.data(), static_cast<std::uint8_t>(bytes.size()), kCapabilityXuSelector,
                          kCapabilityXuNodeId)) {
-        return failed_transfer("SonixCam_XuRead", &record);
+        return failed_call("SonixCam_XuRead", &record);
     }
-    return interpret_xu_capability_bytes(bytes);
+    return CapabilityAttempt::answered(bytes);
+}
+
+// Everything between SonixCam_Init and SonixCam_UnInit. A camera that is not
+// found again after a failed attempt is gone, whatever codes the failures
+// carried: the open fails with the resolution's status, as it would have had
+// the camera gone a moment earlier.
+XuCapabilityProbeResult read_capability_report(const DeviceInfo& device, DeviceResolver resolve) {
+    const FlashConfig selection = make_selection_config(device);
+    Result<win_detail::EnumeratedDevice> resolved = resolve(selection, false);
+    if (!resolved.ok()) return failed_probe(resolved.status(), XuProbeFailure::Unsettled);
+    SonixLib::scDevice_t record = resolved.value().device;
+
+    CapabilityAttempts attempts;
+    while (attempts.wants_another()) attempts.add(attempt_capability_read(record));
+    if (attempts.needs_presence_check()) {
+        Result<win_detail::EnumeratedDevice> found_again = resolve(selection, false);
+        if (!found_again.ok()) return failed_probe(found_again.status(), XuProbeFailure::Unsettled);
+    }
+    return attempts.verdict();
 }
 
 }  // namespace
@@ -71,14 +80,15 @@ XuCapabilityProbeResult probe_xu_capability(const DeviceInfo& device) {
 XuCapabilityProbeResult probe_xu_capability_using(const DeviceInfo& device, DeviceResolver resolve) {
     win_detail::VendorSession vendor;
     Status initialized = vendor.initialize(ErrorCode::DeviceUnavailable);
-    if (!initialized.ok()) return failed_probe(std::move(initialized), XuProbeFailure::CameraNotReached);
+    if (!initialized.ok()) return failed_probe(std::move(initialized), XuProbeFailure::Unsettled);
+    // An exception says nothing about the camera: it never makes a legacy one.
     try {
         return read_capability_report(device, resolve);
     } catch (const std::exception& error) {
-        return failed_probe(Status(ErrorCode::InternalError, error.what()), XuProbeFailure::NoValidReport);
+        return failed_probe(Status(ErrorCode::InternalError, error.what()), XuProbeFailure::Unsettled);
     } catch (...) {
         return failed_probe(Status(ErrorCode::InternalError, "unknown exception during Windows capability XU read"),
-                            XuProbeFailure::NoValidReport);
+                            XuProbeFailure::Unsettled);
     }
 }
 
