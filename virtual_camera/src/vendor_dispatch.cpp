@@ -63,8 +63,14 @@ Outcome run_locked(Library& library, const CallSpec& call, const CallBody& body)
         outcome = {false, SonixLib::ecGetKsControlFail};
     }
     if (!outcome.ok && call.sets_error_codes) set_error_codes(library, device, outcome.code);
-    library.log.append(call.function, device != nullptr ? device->setup.id : std::string(), call.args, outcome.ok,
-                       outcome.code);
+    // The call has taken effect (an Init counted, a sector erased), so it must
+    // report what it did: a log entry that finds no memory is dropped rather
+    // than turning a success into a failure.
+    try {
+        library.log.append(call.function, device != nullptr ? device->setup.id : std::string(), call.args,
+                           outcome.ok, outcome.code);
+    } catch (const std::bad_alloc&) {
+    }
     return outcome;
 }
 
