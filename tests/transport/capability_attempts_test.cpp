@@ -27,15 +27,15 @@ CapabilityAttempt valid() { return answer(kValidCapabilityReport); }
 CapabilityAttempt zeros() { return answer(std::vector<std::uint8_t>(64, 0)); }
 
 CapabilityAttempt bad_checksum() {
-    std::vector<std::uint8_t> bytes = kValidCapabilityReport;
-    bytes.back() ^= 1u;
-    return answer(bytes);
+    detail::CapabilityReportBytes bytes = report_bytes(kValidCapabilityReport);
+    bytes[detail::kCapabilityReportSize - 1] ^= 1u;
+    return CapabilityAttempt::answered(bytes);
 }
 
 CapabilityAttempt bad_magic() {
-    std::vector<std::uint8_t> bytes = kValidCapabilityReport;
+    detail::CapabilityReportBytes bytes = report_bytes(kValidCapabilityReport);
     bytes[0] = 'X';
-    return answer(bytes);
+    return CapabilityAttempt::answered(bytes);
 }
 
 CapabilityAttempt failure(const char* call, int code) {
