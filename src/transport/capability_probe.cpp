@@ -4,14 +4,13 @@
 #include "transport/capability_probe.hpp"
 
 #include <exception>
+#include <utility>
 
 #include "discovery/device_resolution.hpp"
 #include "discovery/windows_usb_identity.hpp"
-#include "sonix_camera.h"
 #include "transport/capability_attempts.hpp"
-#include "transport/vendor/vendor_session.hpp"
-#include "transport/vendor/vendor_status.hpp"
-#include "transport/vendor_xu.hpp"
+#include "vendor/vendor_calls.hpp"
+#include "vendor/vendor_status.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
@@ -19,40 +18,38 @@ namespace {
 
 static_assert(kTransferTimedOutCode == SonixLib::ecSyncTransTimeOut);
 
-CapabilityAttempt failed_call(const char* operation, SonixLib::scDevice_t* record) {
-    const std::int32_t vendor_code = win_detail::get_vendor_error_code(record);
-    return CapabilityAttempt::failed(
-        operation, vendor_code, win_detail::make_vendor_status_for_code(ErrorCode::BackendError, operation, vendor_code));
+// A failed call, with the vendor code its status was built from.
+CapabilityAttempt failed_call(const char* operation, vendor::CallStatus call) {
+    return CapabilityAttempt::failed(operation, call.vendor_code, std::move(call.status));
 }
 
 // One attempt: select the capability unit, then read the report into a
 // zeroed buffer.
-CapabilityAttempt attempt_capability_read(SonixLib::scDevice_t& record) {
-    if (!SonixCam_SetNodeID(&record, kCapabilityXuNodeId, kVendorXuGuid.data())) {
-        return failed_call("SonixCam_SetNodeID", &record);
-    }
+CapabilityAttempt attempt_capability_read(win_detail::VendorSession& session, vendor::DeviceRecord& record) {
+    vendor::CallStatus selected = vendor::set_node(session, record, kCapabilityXuNodeId, kVendorXuGuid);
+    if (!selected.ok()) return failed_call("SonixCam_SetNodeID", std::move(selected));
     CapabilityReportBytes bytes{};
-    if (!SonixCam_XuRead(&record, bytes.data(), static_cast<std::uint8_t>(bytes.size()), kCapabilityXuSelector,
-                         kCapabilityXuNodeId)) {
-        return failed_call("SonixCam_XuRead", &record);
-    }
+    vendor::CallStatus read = vendor::xu_read(session, record, bytes.data(), static_cast<std::uint8_t>(bytes.size()),
+                                              kCapabilityXuSelector, kCapabilityXuNodeId);
+    if (!read.ok()) return failed_call("SonixCam_XuRead", std::move(read));
     return CapabilityAttempt::answered(bytes);
 }
 
-// Everything between SonixCam_Init and SonixCam_UnInit. A camera that is not
-// found again after a failed attempt is gone, whatever codes the failures
+// Everything between the vendor library's Init and UnInit. A camera that is
+// not found again after a failed attempt is gone, whatever codes the failures
 // carried: the open fails with the resolution's status, as it would have had
 // the camera gone a moment earlier.
-XuCapabilityProbeResult read_capability_report(const DeviceInfo& device, DeviceResolver resolve) {
+XuCapabilityProbeResult read_capability_report(win_detail::VendorSession& session, const DeviceInfo& device,
+                                               DeviceResolver resolve) {
     const FlashConfig selection = make_selection_config(device);
-    Result<win_detail::EnumeratedDevice> resolved = resolve(selection, false);
+    Result<win_detail::EnumeratedDevice> resolved = resolve(session, selection, false);
     if (!resolved.ok()) return failed_probe(resolved.status(), XuProbeFailure::Unsettled);
-    SonixLib::scDevice_t record = resolved.value().device;
+    vendor::DeviceRecord record = resolved.value().device;
 
     CapabilityAttempts attempts;
-    while (attempts.wants_another()) attempts.add(attempt_capability_read(record));
+    while (attempts.wants_another()) attempts.add(attempt_capability_read(session, record));
     if (attempts.needs_presence_check()) {
-        Result<win_detail::EnumeratedDevice> found_again = resolve(selection, false);
+        Result<win_detail::EnumeratedDevice> found_again = resolve(session, selection, false);
         if (!found_again.ok()) return failed_probe(found_again.status(), XuProbeFailure::Unsettled);
     }
     return attempts.verdict();
@@ -83,7 +80,7 @@ XuCapabilityProbeResult probe_xu_capability_using(const DeviceInfo& device, Devi
     if (!initialized.ok()) return failed_probe(std::move(initialized), XuProbeFailure::Unsettled);
     // An exception says nothing about the camera: it never makes a legacy one.
     try {
-        return read_capability_report(device, resolve);
+        return read_capability_report(vendor, device, resolve);
     } catch (const std::exception& error) {
         return failed_probe(Status(ErrorCode::InternalError, error.what()), XuProbeFailure::Unsettled);
     } catch (...) {

@@ -140,18 +140,23 @@ TEST_F(CapabilityProbeTest, FailuresComeBackAsStateOneWithTheirReason) {
     }
 }
 
-Result<win_detail::EnumeratedDevice> resolver_throwing_std(const FlashConfig&, bool) {
+Result<win_detail::EnumeratedDevice> resolver_throwing_std(win_detail::VendorSession&, const FlashConfig&,
+                                                           bool) {
     throw std::runtime_error("enumeration exploded");
 }
 
-Result<win_detail::EnumeratedDevice> resolver_throwing_other(const FlashConfig&, bool) { throw 42; }
+Result<win_detail::EnumeratedDevice> resolver_throwing_other(win_detail::VendorSession&, const FlashConfig&,
+                                                             bool) {
+    throw 42;
+}
 
 // Finds the camera once, then throws: the exception comes while the probe
 // asks whether a camera whose control refused twice is still there.
-Result<win_detail::EnumeratedDevice> resolver_throwing_the_second_time(const FlashConfig& config, bool indices) {
+Result<win_detail::EnumeratedDevice> resolver_throwing_the_second_time(win_detail::VendorSession& session,
+                                                                       const FlashConfig& config, bool indices) {
     static int calls = 0;
     if (++calls % 2 == 0) throw std::runtime_error("second enumeration exploded");
-    return win_detail::resolve_device_with_active_runtime(config, indices);
+    return win_detail::resolve_device_with_active_runtime(session, config, indices);
 }
 
 TEST_F(CapabilityProbeTest, ExceptionsInsideAreCaughtAndNeverMakeALegacyCamera) {
