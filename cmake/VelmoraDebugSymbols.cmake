@@ -21,7 +21,7 @@ function(velmora_install_split_debug target destination)
             file(MAKE_DIRECTORY \"${VELMORA_DEBUG_SYMBOLS_DIR}\")
             execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --only-keep-debug \"$<TARGET_FILE:${target}>\" \"${debug_file}\"
                 COMMAND_ERROR_IS_FATAL ANY)
-            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --add-gnu-debuglink=\"${debug_file}\"
+            execute_process(COMMAND \"${CMAKE_OBJCOPY}\" \"--add-gnu-debuglink=${debug_file}\"
                 \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${destination}/$<TARGET_FILE_NAME:${target}>\"
                 COMMAND_ERROR_IS_FATAL ANY)
         endif()")
