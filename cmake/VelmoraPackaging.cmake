@@ -10,7 +10,8 @@ set(CPACK_PACKAGE_CONTACT "Velmora SDK maintainers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "SDK for the Velmora UVC stereo cameras: flash JSON document, IMU samples, OpenCV capture indices")
-# Shipped binaries carry no debug information (the build trees keep it).
+# Shipped binaries carry no debug information; it is packed beside them
+# (VelmoraDebugSymbols.cmake).
 set(CPACK_STRIP_FILES ON)
 set(CPACK_THREADS 1)
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native debug suite, the address and
 # undefined-behaviour sanitizers, the thread sanitizer (concurrency tests),
-# the Windows build under Wine, against the installed package, a consumer
-# project, the C and C++ examples (CMake and pkg-config) and the tool, the
+# the optimised Windows build under Wine (the archive is made from it),
+# against the installed package, a consumer project, the C and C++ examples
+# (CMake and pkg-config) and the tool, the
 # three packages users install (Windows archive, Debian package, tarball),
 # a build against a stand-in for the vendor's library, the Python package's
 # wheels (installed and tested as users get them), and finally the fuzz
@@ -113,7 +114,9 @@ consumer_check() {
         "$prefix/bin/velmora-stereo" scan
 }
 
-# The Windows SDK archive, from the mingw tree the Wine stage built and tested.
+# The Windows SDK archive, from the mingw tree (optimised, with debug
+# information) the Wine stage built and tested: stripped binaries, the debug
+# information in the -debug.zip beside it.
 windows_archive_check() {
     cmake --build --preset mingw --target package >/dev/null &&
         bash tests/packaging/check-windows-archive.sh "build/mingw/velmora-uvc-stereo-sdk-$(project_version)-win64.zip" \

@@ -50,7 +50,7 @@ dpkg -x "$deb" root
 usr=$scratch/root/usr
 major=${version%%.*}
 for file in bin/velmora-stereo include/velmora_uvc_stereo_c.h include/velmora/uvc_stereo.hpp \
-    include/sonix_virtual/vcam_control.h lib/libSonixCamera.so \
+    include/velmora/uvc_stereo_c.hpp include/sonix_virtual/vcam_control.h lib/libSonixCamera.so \
     lib/cmake/velmora_uvc_stereo_sdk/velmora_uvc_stereo_sdkConfig.cmake \
     lib/pkgconfig/velmora_uvc_stereo_sdk.pc lib/pkgconfig/velmora_uvc_stereo_sdk_c.pc \
     share/doc/velmora-uvc-stereo-sdk/api/index.html; do
@@ -90,6 +90,7 @@ expect_run "IMU 4:" ./example_c_pkg_config
 expect_run "valid" ./consumer_pkg_config
 expect_run "IMU 4:" consumers/example-c/example_c
 expect_run "IMU 4:" consumers/example-cpp/example_cpp
+expect_run "IMU 4:" consumers/example-cpp/example_cpp_over_c
 # The tool finds its libraries through its run path, without LD_LIBRARY_PATH.
 expect_run "2 cameras found" env -u LD_LIBRARY_PATH "$usr/bin/velmora-stereo" scan
 # It holds its own copy of the core: an SDK library beside it would put a
@@ -105,6 +106,20 @@ top=$(basename "$tarball" .tar.gz)
 deb_files=$(cd "$usr" && find . -type f -o -type l | sort)
 tar_files=$(cd "tarball/$top" 2>/dev/null && find . -type f -o -type l | sort)
 [ "$deb_files" = "$tar_files" ] || fail "the tarball's files differ from the Debian package's:"$'\n'"$(diff <(echo "$deb_files") <(echo "$tar_files") | head -20)"
+
+# --- Both ship stripped binaries; their debug information is in the
+# -dbgsym tarball beside the tarball.
+debug_archive=${tarball%.tar.gz}-dbgsym.tar.gz
+mkdir debug
+if tar -xzf "$debug_archive" -C debug; then
+    elf_files() { find "$@" -type f \( -name '*.so*' -o -perm -u+x \) -exec sh -c 'head -c4 "$1" | grep -q ELF' _ {} \; -print; }
+    mapfile -t binaries < <(elf_files "$usr/bin" "$usr/lib" "tarball/$top/bin" "tarball/$top/lib")
+    [ "${#binaries[@]}" -ge 8 ] || fail "expected 4 binaries in each package, found: ${binaries[*]}"
+    python3 "$repository/tests/packaging/check-debug-links.py" objdump objcopy debug "${binaries[@]}" ||
+        fail "debug information"
+else
+    fail "no debug archive $(basename "$debug_archive")"
+fi
 
 if [ "$failures" -gt 0 ]; then
     echo "Linux packages: $failures check(s) failed" >&2
