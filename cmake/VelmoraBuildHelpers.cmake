@@ -34,3 +34,30 @@ function(velmora_add_test)
         set_tests_properties(${ARG_NAME} PROPERTIES LABELS "${ARG_LABELS}")
     endif()
 endfunction()
+
+# A test that runs against mocked cameras: the command runs inside a umockdev
+# testbed (tests/mocked_cameras/testbed.py under umockdev-wrapper) holding the
+# named fixtures, optionally with a camera library preloaded (the uvcvideo
+# library, for programs that link the SDK). Not added without umockdev.
+#   velmora_add_mocked_test(NAME name FIXTURES f... [CAMERA_LIBRARY file] COMMAND ...)
+function(velmora_add_mocked_test)
+    cmake_parse_arguments(ARG "" "NAME;CAMERA_LIBRARY" "FIXTURES;COMMAND" ${ARGN})
+    find_program(VELMORA_UMOCKDEV_WRAPPER umockdev-wrapper)
+    # Debian's interpreter: its gi module reaches umockdev.
+    find_program(VELMORA_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+    if(NOT VELMORA_UMOCKDEV_WRAPPER OR NOT VELMORA_SYSTEM_PYTHON)
+        message(STATUS "${ARG_NAME} left out: umockdev-wrapper or /usr/bin/python3 missing (scripts/install-dependencies.sh)")
+        return()
+    endif()
+    set(driver ${VELMORA_UMOCKDEV_WRAPPER} ${VELMORA_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/tests/mocked_cameras/testbed.py)
+    foreach(fixture IN LISTS ARG_FIXTURES)
+        list(APPEND driver --fixture ${fixture})
+    endforeach()
+    if(ARG_CAMERA_LIBRARY)
+        list(APPEND driver --camera-library ${ARG_CAMERA_LIBRARY})
+    endif()
+    add_test(NAME ${ARG_NAME} COMMAND ${driver} -- ${ARG_COMMAND})
+    # The sanitizers' runtime cannot come first under umockdev's preload.
+    set_tests_properties(${ARG_NAME} PROPERTIES TIMEOUT 300 LABELS mocked
+        ENVIRONMENT "ASAN_OPTIONS=verify_asan_link_order=0")
+endfunction()

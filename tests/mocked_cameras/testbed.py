@@ -143,6 +143,7 @@ class Testbed:
     def __init__(self, fixtures: Sequence[str]) -> None:
         self.bed = UMockdev.Testbed.new()
         self.cameras: Dict[str, MockedCamera] = {}
+        self.used_nodes: set = set()
         for name in fixtures:
             path = name if os.sep in name else os.path.join(FIXTURE_FOLDER, name + ".umockdev")
             with open(path, encoding="utf-8") as fixture:
@@ -174,6 +175,7 @@ class Testbed:
         for block in camera.node_blocks():
             handler = NodeHandler(camera.chip, block.property("ID_V4L_CAPABILITIES") == ":capture:")
             node = "/dev/" + block.path.rsplit("/", 1)[1]
+            self.used_nodes.add(int(node[len("/dev/video"):]))
             if not self.bed.attach_ioctl(node, handler):
                 raise RuntimeError(f"cannot attach the chip model to {node}")
             camera.handlers.append(handler)
@@ -191,23 +193,31 @@ class Testbed:
             if self.exists(block.path):
                 self.bed.remove_device("/sys" + block.path)
 
-    def replug(self, serial: str, first_node: Optional[int]) -> None:
+    def replug(self, serial: str, first_node: Optional[int]) -> str:
+        """Plugs the camera in again with its nodes renumbered from first_node
+        (by default the lowest number never used): umockdev cannot make a
+        node it has made before. Returns the new node names."""
         camera = self.camera(serial)
-        if first_node is not None:
-            numbers = [int(re.search(r"video(\d+)$", b.path).group(1)) for b in parse_blocks(
-                "\n\n".join(b.text for b in camera.blocks)) if "/video4linux/" in b.path]
-            camera.node_offset = first_node - min(numbers)
+        numbers = [int(re.search(r"video(\d+)$", block.path).group(1)) - camera.node_offset
+                   for block in camera.node_blocks()]
+        if first_node is None:
+            first_node = max(self.used_nodes) + 1
+        wanted = {number - min(numbers) + first_node for number in numbers}
+        if wanted & self.used_nodes:
+            raise ValueError(f"nodes {sorted(wanted & self.used_nodes)} were made before; umockdev cannot make them again")
+        camera.node_offset = first_node - min(numbers)
         if not self.bed.add_from_string(camera.renumbered()):
             raise RuntimeError(f"umockdev could not add {serial} again")
         camera.chip.unplugged = False
         camera.chip.failures.clear()
         self.attach(camera)
+        return " ".join(block.path.rsplit("/", 1)[1] for block in camera.node_blocks())
 
 
 class ControlServer:
     """Line commands from the program under test; each gets one answer line,
     "ok ..." or "error ...":
-      unplug SERIAL | replug SERIAL [FIRST_NODE] | fail SERIAL ERRNO [COUNT]
+      unplug SERIAL | replug SERIAL [FIRST_NODE] (answers the new nodes) | fail SERIAL ERRNO [COUNT]
       counts SERIAL | reset-counts SERIAL | report SERIAL | last-imu SERIAL | nodes SERIAL
     """
 
@@ -255,7 +265,7 @@ class ControlServer:
         if verb == "unplug":
             self.testbed.unplug(serial)
         elif verb == "replug":
-            self.testbed.replug(serial, int(rest[0]) if rest else None)
+            return self.testbed.replug(serial, int(rest[0]) if rest else None)
         elif verb == "fail":
             chip.failures.extend([getattr(errno, rest[0])] * (int(rest[1]) if len(rest) > 1 else 1))
         elif verb == "counts":
