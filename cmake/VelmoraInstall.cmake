@@ -24,7 +24,7 @@ if(WIN32)
     set(VELMORA_DOC_INSTALL_DIR doc)
 else()
     set(VELMORA_DOC_INSTALL_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/velmora-uvc-stereo-sdk)
-    set(VELMORA_VIRTUAL_CAMERA_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/velmora-uvc-stereo-sdk/virtual-camera)
+    # VELMORA_VIRTUAL_CAMERA_INSTALL_DIR comes from VelmoraVendorLibrary.cmake.
 endif()
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})

@@ -23,6 +23,11 @@ set(VELMORA_VENDOR_INCLUDE_DIR "${PROJECT_SOURCE_DIR}/src/transport/vendor/sonix
 if(NOT VELMORA_VENDOR_LIBRARY)
     set(VELMORA_USES_VIRTUAL_CAMERA ON)
     add_subdirectory(virtual_camera)
+    if(NOT WIN32)
+        # Its installed folder, apart from the library the SDK finds by
+        # default (the tool needs it before the install rules are read).
+        set(VELMORA_VIRTUAL_CAMERA_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/velmora-uvc-stereo-sdk/virtual-camera)
+    endif()
     if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
         add_subdirectory(src/vendor/uvcvideo)
     endif()
