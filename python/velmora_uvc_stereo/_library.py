@@ -27,8 +27,20 @@ def sdk_names(platform: str) -> Sequence[str]:
 
 
 def vendor_names(platform: str) -> Sequence[str]:
-    """File names of the camera library (the vendor's, or the virtual camera)."""
-    return ("SonixCamera.dll",) if platform == "win32" else ("libSonixCamera.so",)
+    """File names of the camera library (the vendor's, on Linux the one over
+    uvcvideo, or the virtual camera), the soname first."""
+    return ("SonixCamera.dll",) if platform == "win32" else ("libSonixCamera.so.1", "libSonixCamera.so")
+
+
+# Where the virtual camera lies apart from the camera library the SDK finds
+# by default (which on Linux carries the same file name): relative to the
+# SDK's folder, or to this package's.
+VIRTUAL_CAMERA_FOLDERS = (os.path.join("velmora-uvc-stereo-sdk", "virtual-camera"), "virtual-camera")
+
+
+def virtual_camera_directories(directories: Sequence[str]) -> List[str]:
+    """The virtual camera's possible folders below each of these."""
+    return [os.path.join(directory, folder) for directory in directories for folder in VIRTUAL_CAMERA_FOLDERS]
 
 
 @dataclass(frozen=True)
@@ -182,6 +194,7 @@ class _Loaded:
         self.api: Optional[Api] = None
         self.sdk_directory: Optional[str] = None
         self.vendor: Optional[ctypes.CDLL] = None
+        self.prefer_virtual = False
 
 
 _loaded = _Loaded()
@@ -190,9 +203,12 @@ _loaded = _Loaded()
 def _load_vendor_first(sdk_found: List[Candidate]) -> None:
     """Loads the camera library before the SDK, so that the SDK binds to this
     very instance: the virtual camera's controls must reach the SDK's cameras."""
-    directories = [os.path.dirname(c.target) for c in sdk_found if c.is_path][:1]
-    found = candidates(vendor_names(sys.platform), VENDOR_LIBRARY_VARIABLE,
-                       directories + [_PACKAGE_DIR], os.environ)
+    directories = [os.path.dirname(c.target) for c in sdk_found if c.is_path][:1] + [_PACKAGE_DIR]
+    if _loaded.prefer_virtual:
+        # Its own folder first; where it lies beside the SDK (a build tree),
+        # the SDK's folder still finds it.
+        directories = virtual_camera_directories(directories + ["/usr/lib", "/usr/local/lib"]) + directories
+    found = candidates(vendor_names(sys.platform), VENDOR_LIBRARY_VARIABLE, directories, os.environ)
     paths = [c for c in found if c.is_path]
     if paths:
         _loaded.vendor = _open_first(paths, ctypes.RTLD_GLOBAL, "the camera library",
@@ -212,6 +228,14 @@ def api() -> Api:
             _check_abi(loaded_api)
             _loaded.api = loaded_api
     return _loaded.api
+
+
+def prefer_virtual_camera() -> None:
+    """Makes the first load of the SDK take the virtual camera in place of the
+    camera library it finds by default. Later it changes nothing: a process
+    keeps the camera library it started with."""
+    with _loaded.lock:
+        _loaded.prefer_virtual = True
 
 
 def vendor_library() -> ctypes.CDLL:

@@ -17,6 +17,7 @@ from ._convert import (
     values_from_c,
 )
 from ._library import Api, api, check
+from ._platform_notes import note_flash_unreachable
 from .errors import VelmoraError, closed_device_error
 from .imu import ImuSession
 from .records import CapabilityInfo, DeviceInfo, ImuSample, ImuValues, JsonDocument
@@ -88,8 +89,12 @@ class Device(Closing):
         version = ctypes.c_uint16()
         text = ctypes.c_void_p()
         length = ctypes.c_size_t()
-        self._call(self._api.device_read_json, ctypes.byref(version), ctypes.byref(text),
-                   ctypes.byref(length))
+        try:
+            self._call(self._api.device_read_json, ctypes.byref(version), ctypes.byref(text),
+                       ctypes.byref(length))
+        except VelmoraError as error:
+            note_flash_unreachable(error)
+            raise
         try:
             raw = ctypes.string_at(text.value, length.value) if text.value else b""
         finally:
@@ -103,7 +108,11 @@ class Device(Closing):
             document = json.dumps(document, separators=(",", ":"), ensure_ascii=False)
         raw = document.encode("utf-8", "surrogateescape")
         # An empty text has length 0, which the SDK reads up to the NUL: the same empty text.
-        self._call(self._api.device_write_json, raw, len(raw))
+        try:
+            self._call(self._api.device_write_json, raw, len(raw))
+        except VelmoraError as error:
+            note_flash_unreachable(error)
+            raise
 
     # ---- IMU --------------------------------------------------------------------------
     def imu(self) -> ImuSession:
@@ -135,8 +144,10 @@ def open_device(info: DeviceInfo, required_capabilities: int = REQUIRE_FLASH) ->
     handle = ctypes.c_void_p()
     try:
         check(library.open_device(ctypes.byref(c_info), ctypes.byref(options), ctypes.byref(handle)))
-    except VelmoraError:
+    except VelmoraError as error:
         library.ctx_destroy(context)
+        if required_capabilities & (REQUIRE_FLASH | REQUIRE_FLASH_JSON):
+            note_flash_unreachable(error)
         raise
     # Both are set when the calls succeed.
     assert handle.value is not None and context.value is not None

@@ -1,8 +1,10 @@
 """The virtual camera's control interface: scenarios, plugging, faults, call log, flash.
 
-It works when the camera library the SDK uses is the project's virtual camera
-(found beside the C library, or named by VELMORA_UVC_STEREO_VENDOR_LIBRARY);
-the SDK and this module then share that one library instance."""
+Its first use makes the SDK load the project's virtual camera (from its own
+folder beside the C library, or the file named by
+VELMORA_UVC_STEREO_VENDOR_LIBRARY) in place of the camera library it finds by
+default; the SDK and this module then share that one library instance. So a
+process that scanned real cameras first cannot switch to the virtual ones."""
 from __future__ import annotations
 
 import ctypes
@@ -11,7 +13,7 @@ import os
 import threading
 from typing import Any, Dict, List, Mapping, Union
 
-from ._library import vendor_library
+from ._library import prefer_virtual_camera, vendor_library
 from .errors import ErrorCode, VelmoraError
 
 Scenario = Union[Mapping[str, Any], str, "os.PathLike[str]"]
@@ -64,9 +66,13 @@ _functions: Dict[str, Any] = {}
 def _function(name: str) -> Any:
     with _lock:
         if not _functions:
+            prefer_virtual_camera()
             library = vendor_library()
             if not hasattr(library, "vcam_load_scenario_json"):
-                raise OSError("the camera library in use is not the virtual camera")
+                raise OSError(
+                    "the camera library in use is not the virtual camera: use this module (or the "
+                    "virtual_cameras fixture) before the first scan, or name the virtual camera in "
+                    "VELMORA_UVC_STEREO_VENDOR_LIBRARY")
             for symbol, (result, arguments) in _PROTOTYPES.items():
                 function = getattr(library, symbol)
                 function.restype = result
