@@ -119,6 +119,9 @@ void attach_opencv_indices(std::vector<EnumeratedDevice>& devices) {
     if (msmf.ok()) assign_opencv_indices(msmf.value(), devices);
     const Result<std::vector<WinOpenCvCameraCandidate>> dshow = win_detail::enumerate_dshow_backend_candidates();
     if (dshow.ok()) assign_opencv_indices(dshow.value(), devices);
+#if !defined(_WIN32)
+    attach_v4l2_indices(devices);
+#endif
 }
 
 }  // namespace velmora::uvc_stereo::detail
