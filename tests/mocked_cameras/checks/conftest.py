@@ -3,6 +3,7 @@
 Run inside the testbed (tests/mocked_cameras/testbed.py) with every fixture:
   VELMORA_MOCK_TOOL        the velmora-stereo to run (with no option it must
                            reach the cameras through the uvcvideo library)
+  VELMORA_MOCK_TOOL_PRELOAD  a camera library to preload into the tool
   VELMORA_UVC_STEREO_LIBRARY  the C library the Python package loads
 """
 from __future__ import annotations
@@ -32,8 +33,16 @@ def tool() -> "Tool":
 
 
 class Tool:
+    """Runs the tool; VELMORA_MOCK_TOOL_PRELOAD (a camera library) is preloaded
+    into it alone, after umockdev's preload, which must stay first."""
+
     def __init__(self, program: str) -> None:
         self.program = program
+        self.environment = dict(os.environ)
+        extra = self.environment.pop("VELMORA_MOCK_TOOL_PRELOAD", "")
+        if extra:
+            self.environment["LD_PRELOAD"] = " ".join(filter(None, [os.environ.get("LD_PRELOAD", ""), extra]))
 
     def __call__(self, *args: str) -> subprocess.CompletedProcess:
-        return subprocess.run([self.program, *args], capture_output=True, text=True, timeout=120)
+        return subprocess.run([self.program, *args], capture_output=True, text=True, timeout=120,
+                              env=self.environment)

@@ -34,11 +34,34 @@ def test_open_without_the_flash_reads_the_report_and_the_imu(mock: MockControl) 
         assert values.accel_g[2] == pytest.approx(samples[-1].accel_raw[2] / 2048.0)
 
 
-def test_the_flash_failure_carries_the_linux_line() -> None:
+def open_default(info: uvc.DeviceInfo) -> None:
+    uvc.open_device(info)
+
+
+def read_json_without_flash_check(info: uvc.DeviceInfo) -> None:
+    with uvc.open_device(info, uvc.Requirement.IMU) as device:
+        device.read_json()
+
+
+def write_json_without_flash_check(info: uvc.DeviceInfo) -> None:
+    with uvc.open_device(info, uvc.Requirement.NONE) as device:
+        device.write_json({"baseline_mm": 60.0})
+
+
+@pytest.mark.parametrize("operation", [open_default, read_json_without_flash_check,
+                                       write_json_without_flash_check])
+def test_a_flash_failure_carries_the_linux_line_once(operation) -> None:
     with pytest.raises(uvc.VelmoraError) as failure:
-        uvc.open_device(camera("VLM643A00099"))
-    assert failure.value.code == uvc.ErrorCode.DeviceUnavailable
-    assert LINUX_FLASH_NOTE in getattr(failure.value, "__notes__", [LINUX_FLASH_NOTE])
+        operation(camera("VLM643A00099"))
+    assert failure.value.__notes__ == [LINUX_FLASH_NOTE]
+
+
+def test_a_failure_that_is_not_the_flash_carries_no_line(mock: MockControl) -> None:
+    with uvc.open_device(camera("VLM643A00017"), uvc.Requirement.IMU) as device, device.imu() as session:
+        mock.fail_next("VLM643A00017", "ETIMEDOUT")
+        with pytest.raises(uvc.VelmoraError) as failure:
+            session.read()
+    assert not getattr(failure.value, "__notes__", [])
 
 
 def test_unplugging_fails_the_imu_and_a_replug_recovers(mock: MockControl) -> None:
