@@ -136,7 +136,9 @@ project_version() {
 # the three wheels (plain; Linux from the release tree; Windows from the mingw
 # tree) made and checked, the Linux wheel installed alone into a fresh virtual
 # environment of Debian's interpreter where the package's tests and the example
-# run, and the Windows wheel's DLL loaded under Wine by a small MinGW program.
+# run (and its checks against mocked cameras, through the wheel's uvcvideo
+# camera library), and the Windows wheel's DLL loaded under Wine by a small
+# MinGW program.
 python_check() {
     local out=build/python-wheels venv=build/python-venv
     unset VELMORA_UVC_STEREO_LIBRARY VELMORA_UVC_STEREO_VENDOR_LIBRARY VCAM_SCENARIO
@@ -147,7 +149,23 @@ python_check() {
         "$venv/bin/pip" install --quiet --no-index "$out"/velmora_uvc_stereo-*-manylinux_*.whl &&
         run_pytest "$venv/bin/python" python/tests --installed-wheel &&
         "$venv/bin/python" examples/python/desk_workflow.py &&
+        run_mocked_checks "$venv/bin/python" test_python.py &&
         python_windows_wheel_check "$out"
+}
+
+# Checks against mocked cameras (umockdev), their counts added to the totals:
+# the wheel's package reaching them with no variable set.
+run_mocked_checks() {
+    local log status
+    log=$(mktemp)
+    bash tests/mocked_cameras/run-checks.sh "$@" 2>&1 | tee "$log"
+    status=${PIPESTATUS[0]}
+    local summary
+    summary=$(grep -E '^(=+ )?[0-9]+ (passed|failed|errors?|skipped)' "$log" | tail -1)
+    tests_passed=$((tests_passed + $(pytest_count "$summary" passed)))
+    tests_failed=$((tests_failed + $(pytest_count "$summary" failed) + $(pytest_count "$summary" 'errors?')))
+    rm -f "$log"
+    return "$status"
 }
 
 python_wheels_check() {
