@@ -65,7 +65,8 @@ for library in velmora_uvc_stereo_sdk velmora_uvc_stereo_sdk_c; do
     [ "$soname" = "lib$library.so.$major" ] || fail "lib$library SONAME '$soname', expected lib$library.so.$major"
 done
 # udev reads its rules from /usr/lib/udev/rules.d, whatever the library folder.
-dpkg-deb -c "$deb" | grep -q ' \./usr/lib/udev/rules\.d/70-velmora-uvc-stereo\.rules$' ||
+contents=$(dpkg-deb -c "$deb")
+grep -q ' \./usr/lib/udev/rules\.d/70-velmora-uvc-stereo\.rules$' <<<"$contents" ||
     fail "the udev rule is not installed as /usr/lib/udev/rules.d/70-velmora-uvc-stereo.rules"
 # The camera library the SDK finds beside itself reaches real cameras; the
 # virtual camera (the one with the vcam_* controls) only lies in its folder.
