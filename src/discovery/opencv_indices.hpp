@@ -53,11 +53,6 @@ void assign_opencv_indices(const std::vector<win_detail::WinOpenCvCameraCandidat
 // virtual camera lists any, for tests of the Windows rules), then on Linux
 // the V4L2 indices; a back-end that fails to enumerate contributes none and
 // is otherwise ignored.
-void attach_opencv_indices(std::vector<win_detail::EnumeratedDevice>& devices);
-
-#if !defined(_WIN32)
-// The V4L2 index of each camera the camera library names a capture node for.
-void attach_v4l2_indices(std::vector<win_detail::EnumeratedDevice>& devices);
-#endif
+void attach_opencv_indices(win_detail::VendorSession& session, std::vector<win_detail::EnumeratedDevice>& devices);
 
 }  // namespace velmora::uvc_stereo::detail

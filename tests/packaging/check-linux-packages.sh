@@ -113,6 +113,10 @@ if command -v umockdev-wrapper >/dev/null; then
 else
     fail "umockdev-wrapper is missing (scripts/install-dependencies.sh)"
 fi
+# It holds its own copy of the core: an SDK library beside it would put a
+# second core, with a second vendor lock, into its process.
+tool_needs=$(readelf -d "$usr/bin/velmora-stereo")
+grep -q 'NEEDED.*libvelmora_uvc_stereo' <<<"$tool_needs" && fail "velmora-stereo links an SDK library beside its own core"
 
 # --- The tarball holds the same files under one top folder.
 mkdir tarball
