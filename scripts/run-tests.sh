@@ -43,10 +43,16 @@ pytest_count() {
 # Runs pytest with the given interpreter and adds its counts (errors count as
 # failures) to the totals.
 run_pytest() {
-    local python=$1 log
+    local python=$1
     shift
+    count_pytest "$python" -m pytest -q -p no:cacheprovider "$@"
+}
+
+# Runs a command that ends with pytest's summary and adds its counts.
+count_pytest() {
+    local log
     log=$(mktemp)
-    "$python" -m pytest -q -p no:cacheprovider "$@" 2>&1 | tee "$log"
+    "$@" 2>&1 | tee "$log"
     local status=${PIPESTATUS[0]}
     local summary
     summary=$(grep -E '^(=+ )?[0-9]+ (passed|failed|errors?|skipped)' "$log" | tail -1)
@@ -156,16 +162,7 @@ python_check() {
 # Checks against mocked cameras (umockdev), their counts added to the totals:
 # the wheel's package reaching them with no variable set.
 run_mocked_checks() {
-    local log status
-    log=$(mktemp)
-    bash tests/mocked_cameras/run-checks.sh "$@" 2>&1 | tee "$log"
-    status=${PIPESTATUS[0]}
-    local summary
-    summary=$(grep -E '^(=+ )?[0-9]+ (passed|failed|errors?|skipped)' "$log" | tail -1)
-    tests_passed=$((tests_passed + $(pytest_count "$summary" passed)))
-    tests_failed=$((tests_failed + $(pytest_count "$summary" failed) + $(pytest_count "$summary" 'errors?')))
-    rm -f "$log"
-    return "$status"
+    count_pytest bash tests/mocked_cameras/run-checks.sh "$@"
 }
 
 python_wheels_check() {
