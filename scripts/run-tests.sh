@@ -89,12 +89,15 @@ preset_suite() {
 }
 
 # Builds one example folder as its own project against the installed package
-# and runs it (against the virtual camera installed beside the SDK).
+# and runs it against the installed virtual camera's two cameras (the SDK
+# finds the uvcvideo library beside itself; the virtual camera's folder comes
+# first).
 example_check() {
     local name=$1 program=$2 prefix=$3
     cmake -S "examples/$name" -B "build/example-$name" -G Ninja -DCMAKE_PREFIX_PATH="$PWD/$prefix" >/dev/null &&
         cmake --build "build/example-$name" &&
-        "./build/example-$name/$program"
+        LD_LIBRARY_PATH=$PWD/$prefix/lib/velmora-uvc-stereo-sdk/virtual-camera "./build/example-$name/$program" |
+        tee /dev/stderr | grep -q '^2 camera(s) found'
 }
 
 # The C example built with pkg-config alone against an install prefix.
@@ -103,7 +106,7 @@ pkg_config_check() {
     flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs velmora_uvc_stereo_sdk_c) &&
         # shellcheck disable=SC2086 # the flags are separate words
         cc -std=c99 -Wall -Wextra -Werror examples/c/main.c $flags -o build/example-c-pkg-config &&
-        LD_LIBRARY_PATH=$prefix/lib ./build/example-c-pkg-config
+        LD_LIBRARY_PATH=$prefix/lib/velmora-uvc-stereo-sdk/virtual-camera:$prefix/lib ./build/example-c-pkg-config
 }
 
 consumer_check() {
@@ -116,7 +119,7 @@ consumer_check() {
         example_check cpp example_cpp "$prefix" &&
         example_check c example_c "$prefix" &&
         pkg_config_check "$prefix" &&
-        "$prefix/bin/velmora-stereo" scan
+        "$prefix/bin/velmora-stereo" --virtual scan
 }
 
 # The Windows SDK archive, from the mingw tree the Wine stage built and tested.
