@@ -108,8 +108,10 @@ SONIX_CAMERA_API bool SonixCam_GetErrorCode(scDevice_t* dev, SonixLib::scErrorCo
     });
 }
 
+#if !defined(VCAM_CONTRACT_ONLY)
 // Not one of the vendor's functions: it leaves no trace in the call log and
-// sets no error code. The contract-only build does not export it.
+// sets no error code. The contract-only build, which exports the vendor's
+// functions alone, has none.
 SONIX_CAMERA_API std::int32_t velmora_camera_v4l2_node(scDevice_t* dev) {
     try {
         Library& library = Library::instance();
@@ -123,5 +125,6 @@ SONIX_CAMERA_API std::int32_t velmora_camera_v4l2_node(scDevice_t* dev) {
         return -1;
     }
 }
+#endif
 
 }  // extern "C"
