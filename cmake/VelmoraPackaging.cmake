@@ -27,8 +27,9 @@ else()
     # CPack puts the summary above this as the synopsis line.
     set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "The C++ library velmora_uvc_stereo_sdk and the C library velmora_uvc_stereo_sdk_c
 with their headers, CMake package and pkg-config files, the desk tool
-velmora-stereo, the API reference, and the virtual camera (libSonixCamera.so),
-which stands in for the camera vendor's Windows-only library.")
+velmora-stereo, the API reference, the camera library over uvcvideo that
+reaches the cameras on Linux (libSonixCamera.so.1, with a udev rule that lets
+the user at the seat open them), and the virtual camera for tests.")
     # Depends is computed from the binaries by dpkg-shlibdeps: the C and C++
     # run times only. The virtual camera is in the package itself.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -13,15 +13,18 @@ namespace velmora::stereo_tool {
 namespace {
 
 constexpr const char* kScenarioOption = "--scenario";
+constexpr const char* kVirtualOption = "--virtual";
 constexpr const char* kToolVersion = VELMORA_TOOL_VERSION;
 
 struct GlobalOptions {
     std::vector<std::string> scenarios;  // in the order given; the last one wins
+    bool virtual_camera = false;
     std::vector<std::string> rest;
     std::string error;
 };
 
-// Takes --scenario out wherever it stands (before "--"), so it may follow the command too.
+// Takes --scenario and --virtual out wherever they stand (before "--"), so
+// they may follow the command too.
 GlobalOptions split_global_options(const std::vector<std::string>& args) {
     GlobalOptions global;
     const std::string prefix = std::string(kScenarioOption) + "=";
@@ -31,7 +34,9 @@ GlobalOptions split_global_options(const std::vector<std::string>& args) {
             global.rest.insert(global.rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
             break;
         }
-        if (arg == kScenarioOption) {
+        if (arg == kVirtualOption) {
+            global.virtual_camera = true;
+        } else if (arg == kScenarioOption) {
             if (i + 1 >= args.size()) {
                 global.error = "option '--scenario' needs a value (FILE)";
                 return global;
@@ -91,6 +96,9 @@ int run_tool(const std::vector<std::string>& args, std::istream& in, std::ostrea
     try {
         const GlobalOptions global = split_global_options(args);
         if (!global.error.empty()) return report_usage_error(global.error, nullptr, err);
+        if (global.virtual_camera && !virtual_camera_available()) {
+            return report_file_problem("--virtual needs the virtual camera library", err);
+        }
         for (const auto& scenario : global.scenarios) {
             if (const auto problem = load_scenario(scenario); !problem.empty()) {
                 return report_file_problem(problem, err);

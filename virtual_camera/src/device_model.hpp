@@ -88,6 +88,7 @@ struct DeviceSpec {
     FlashSpec flash;
     std::optional<std::array<std::uint8_t, kCapabilityReportSize>> capability;
     std::optional<ImuSpec> imu;
+    std::optional<std::uint16_t> v4l2_node;  // N of the /dev/videoN a Linux system would give it
     bool attached = true;
     // The code SetNodeID and XuRead set for a unit or control the device
     // lacks. What a real camera sets is not known: ecGetKsControlFail (5)

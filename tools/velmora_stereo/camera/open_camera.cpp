@@ -2,7 +2,10 @@
 // line, pick the camera, open it.
 #include "camera/open_camera.hpp"
 
+#include <ostream>
+
 #include "commands.hpp"
+#include "camera/camera_library.hpp"
 #include "camera/device_selection.hpp"
 #include "output/error_report.hpp"
 
@@ -40,6 +43,10 @@ OpenedCamera open_selected_camera(const ToolContext& context, const std::string&
     auto opened = uvc::open_device(selected.value(), uvc::OpenDeviceOptions{required_capabilities});
     if (!opened.ok()) {
         camera.exit_code = report_failure(opened.status(), context.err);
+        const std::string flash_note = (required_capabilities & kRequireFlash) != 0 ? flash_unreachable_note() : "";
+        for (const std::string& note : {camera_access_note(selected.value()), flash_note}) {
+            if (!note.empty()) context.err << "note: " << note << '\n';
+        }
         return camera;
     }
     camera.device.emplace(std::move(opened.value()));

@@ -48,6 +48,8 @@ void print_general_help(std::ostream& out) {
     out << "\nGlobal options:\n"
         << "  --scenario FILE  load this virtual-camera scenario first (builds linked with the\n"
         << "                   virtual camera; by default its two built-in cameras are used)\n"
+        << "  --virtual        use the virtual camera instead of the real cameras (on Linux the\n"
+        << "                   tool starts again with it; --scenario and VCAM_SCENARIO imply it)\n"
         << "  --help           show this help; '" << kToolName << " COMMAND --help' for one command\n"
         << "  --version        show the tool's version\n\n"
         << "Exit status: 0 success, 1 the camera or the SDK reported an error, 2 bad usage or\n"

@@ -5,6 +5,7 @@
 #include <velmora/uvc_stereo/device.hpp>
 #include <velmora/uvc_stereo/flash_transport.hpp>
 
+#include "camera/camera_library.hpp"
 #include "camera/camera_summary.hpp"
 #include "commands.hpp"
 #include "camera/device_selection.hpp"
@@ -52,11 +53,18 @@ int run_info(const ToolContext& context) {
     if (!opened.ok()) {
         flash_check = opened.status();
         opened = uvc::open_device(device, uvc::OpenDeviceOptions{kRequireNothing});
-        if (!opened.ok()) return report_failure(opened.status(), context.err);
+        if (!opened.ok()) {
+            const int failed = report_failure(opened.status(), context.err);
+            if (const std::string note = camera_access_note(device); !note.empty()) context.err << "note: " << note << '\n';
+            return failed;
+        }
     }
     print_identity(device, context.out);
     print_capability_summary(opened.value(), flash_check, context.out);
     print_firmware(device, context.out);
+    if (const std::string note = flash_unreachable_note(); !flash_check.ok() && !note.empty()) {
+        context.out << "\nNote: " << note << ".\n";
+    }
     return kExitSuccess;
 }
 

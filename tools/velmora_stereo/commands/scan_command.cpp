@@ -4,6 +4,7 @@
 #include <velmora/uvc_stereo/opencv_backend.hpp>
 #include <velmora/uvc_stereo/scan.hpp>
 
+#include "camera/camera_library.hpp"
 #include "commands.hpp"
 #include "camera/device_selection.hpp"
 #include "output/error_report.hpp"
@@ -87,6 +88,10 @@ int run_scan(const ToolContext& context) {
         print_json(scanned.value(), context.out);
     } else {
         print_table(scanned.value(), context.out);
+    }
+    // A camera this user may not open is listed all the same, with what to do.
+    for (const auto& device : scanned.value()) {
+        if (const std::string note = camera_access_note(device); !note.empty()) context.err << "note: " << note << '\n';
     }
     return kExitSuccess;
 }
