@@ -51,7 +51,7 @@ void diff_middle(const std::vector<std::string>& a, std::size_t a0, std::size_t 
     while (i < n || j < m) {
         if (i < n && j < m && a[a0 + i] == b[b0 + j]) {
             edits.push_back({Op::Keep, a0 + i++, b0 + j++});
-        } else if (j < m && (i == n || at(i, j + 1) >= at(i + 1, j))) {
+        } else if (j < m && (i == n || at(i, j + 1) > at(i + 1, j))) {  // removals first, as diff -u
             edits.push_back({Op::Add, a0 + i, b0 + j++});
         } else {
             edits.push_back({Op::Remove, a0 + i++, b0 + j});
