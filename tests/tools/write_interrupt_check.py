@@ -11,6 +11,7 @@ import signal
 import subprocess
 import sys
 import threading
+import time
 
 DOCUMENT = b'{"baseline_mm": 64.5}'
 
@@ -33,6 +34,9 @@ def interrupted_write(tool, scenario, workdir, signal_number, expected_status):
         first = process.stderr.readline().decode()
         if not first.startswith("Saved what the camera holds to "):
             fail("no backup named before the write: %r %s" % (first, process.stderr.read().decode()))
+        # The write starts right after that line and its first erase alone is
+        # slowed by 0.4 s: a signal 0.2 s later lands inside the write.
+        time.sleep(0.2)
         process.send_signal(signal_number)
         output = process.stdout.read().decode()
         errors = first + process.stderr.read().decode()
