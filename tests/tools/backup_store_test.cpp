@@ -1,5 +1,6 @@
 // Tests of the backup folder's rules: where it is, how files are named, which
 // camera a backup belongs to, and the sidecar that says so.
+#include "backups/backup_check.hpp"
 #include "backups/backup_store.hpp"
 
 #include <gtest/gtest.h>
@@ -196,14 +197,15 @@ TEST(BackupFiles, SaveNeverOverwritesAndListOldestFirst) {
     EXPECT_EQ(test_support::read_file(second.record_file), "\x09");
 
     test_support::write_file(backups / "broken.json", "{");
-    std::vector<std::string> problems;
-    const auto listed = list_backups(backups, problems);
-    ASSERT_EQ(listed.size(), 3u);
-    EXPECT_EQ(listed[0].description.record_file, earlier.record_file.filename().string());
-    EXPECT_EQ(listed[1].description.record_file, first.record_file.filename().string());
-    EXPECT_EQ(listed[2].description.record_file, second.record_file.filename().string());
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_NE(problems[0].find("broken.json: the sidecar is not valid JSON"), std::string::npos);
+    const auto listed = check_backup_folder(backups);
+    ASSERT_EQ(listed.size(), 4u);
+    EXPECT_EQ(listed[0].record_file, earlier.record_file);
+    EXPECT_EQ(listed[1].record_file, first.record_file);
+    EXPECT_EQ(listed[2].record_file, second.record_file);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(listed[i].whole()) << listed[i].problems.front();
+    EXPECT_EQ(listed[3].sidecar, backups / "broken.json");
+    ASSERT_EQ(listed[3].problems.size(), 1u);
+    EXPECT_EQ(listed[3].problems[0], "the sidecar cannot be used: the sidecar is not valid JSON");
 }
 
 TEST(BackupFiles, AFolderThatCannotBeMadeIsReported) {

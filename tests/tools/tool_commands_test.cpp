@@ -2,6 +2,7 @@
 // (two cameras), run in-process so flash contents persist between commands.
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
 #include <sonix_virtual/vcam_control.hpp>
 #include <velmora/uvc_stereo/json.hpp>
 #include <velmora/uvc_stereo/scan.hpp>
@@ -63,8 +64,8 @@ TEST_F(ToolCommands, ScanListsBothCamerasAsTableAndJson) {
         SCOPED_TRACE(device.serial_number);
         EXPECT_TRUE(contains(table.out, device.serial_number));
         EXPECT_TRUE(contains(table.out, device.name));
-        EXPECT_TRUE(contains(json.out, "\"serial_number\": " + json_quote(device.serial_number)));
-        EXPECT_TRUE(contains(json.out, "\"device_path\": " + json_quote(device.device_path)));
+        EXPECT_TRUE(contains(json.out, "\"serial_number\": " + nlohmann::json(device.serial_number).dump()));
+        EXPECT_TRUE(contains(json.out, "\"device_path\": " + nlohmann::json(device.device_path).dump()));
         for (const auto& [backend, index] : device.opencv_indices) {
             EXPECT_TRUE(contains(table.out, std::string(uvc::opencv_backend_name(backend)) + "=" +
                                                 std::to_string(index)));

@@ -237,27 +237,4 @@ SavedBackup save_backup(const fs::path& folder, BackupDescription description, c
     return {{}, "too many backups named " + stem + " in '" + display_path(folder) + "'"};
 }
 
-std::vector<ListedBackup> list_backups(const fs::path& folder, std::vector<std::string>& problems) {
-    std::vector<ListedBackup> listed;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const fs::path& path = it->path();
-        if (path.extension() != kSidecarExtension) continue;
-        std::istringstream no_input;
-        const FileText text = read_text_file(path, no_input);
-        ListedBackup backup{path, {}};
-        const std::string problem = text.ok() ? parse_sidecar(text.text, backup.description) : text.error;
-        if (!problem.empty()) {
-            problems.push_back(display_path(path) + ": " + problem);
-            continue;
-        }
-        listed.push_back(std::move(backup));
-    }
-    std::sort(listed.begin(), listed.end(), [](const ListedBackup& a, const ListedBackup& b) {
-        return a.description.time != b.description.time ? a.description.time < b.description.time
-                                                        : a.sidecar < b.sidecar;
-    });
-    return listed;
-}
-
 }  // namespace velmora::stereo_tool

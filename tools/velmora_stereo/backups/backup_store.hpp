@@ -80,13 +80,6 @@ struct SavedBackup {
 SavedBackup save_backup(const std::filesystem::path& folder, BackupDescription description,
                         const std::vector<std::uint8_t>& record, SystemTime time);
 
-struct ListedBackup {
-    std::filesystem::path sidecar;
-    BackupDescription description;
-};
-// Every readable sidecar in folder, oldest first; unreadable ones are named in problems.
-std::vector<ListedBackup> list_backups(const std::filesystem::path& folder, std::vector<std::string>& problems);
-
 // The sidecar beside a record file (or the file itself when it is one).
 std::filesystem::path sidecar_path(const std::filesystem::path& file);
 

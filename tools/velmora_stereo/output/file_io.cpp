@@ -96,10 +96,6 @@ FileText read_file_bytes(const fs::path& path, std::istream& in) {
     return result;
 }
 
-std::string byte_order_mark_note(const fs::path& path) {
-    return "note: ignored the UTF-8 byte-order mark at the start of '" + display_path(path) + "'";
-}
-
 std::string write_text_file(const fs::path& path, const std::string& text) {
     if (auto problem = writing_problem(path); !problem.empty()) return problem;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);

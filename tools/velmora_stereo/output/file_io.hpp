@@ -23,9 +23,6 @@ FileText read_file_bytes(const std::filesystem::path& path, std::istream& in);
 // (which Windows editors like to add) is removed and reported in had_bom.
 FileText read_text_file(const std::filesystem::path& path, std::istream& in);
 
-// The note the tool prints when it removed a byte-order mark.
-std::string byte_order_mark_note(const std::filesystem::path& path);
-
 // Why path cannot be written as a file (it is a folder, its folder is
 // missing), or empty when nothing speaks against it yet.
 std::string writing_problem(const std::filesystem::path& path);
