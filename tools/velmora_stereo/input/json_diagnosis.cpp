@@ -9,9 +9,9 @@ namespace {
 constexpr std::size_t kMaxDepth = 512;  // the SDK's own limit
 constexpr unsigned char kFirstPrintable = 0x20;
 constexpr std::size_t kHexDigits = 4;
-constexpr unsigned kHighSurrogateFirst = 0xD800;
-constexpr unsigned kLowSurrogateFirst = 0xDC00;
-constexpr unsigned kSurrogateEnd = 0xE000;
+constexpr long kHighSurrogateFirst = 0xD800;
+constexpr long kLowSurrogateFirst = 0xDC00;
+constexpr long kSurrogateEnd = 0xE000;
 constexpr std::size_t kTextSize = 32;
 
 bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
