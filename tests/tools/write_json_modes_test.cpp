@@ -100,5 +100,20 @@ TEST_F(WriteJsonModes, DiffComesBeforeTheWriteAndJsonDescribesIt) {
     EXPECT_EQ(nlohmann::json::parse(unchanged.out).at("action"), "unchanged");
 }
 
+TEST_F(WriteJsonModes, ALongWriteShowsProgressOnATerminalOnly) {
+    // Erase and write slowed to well over the second after which progress shows.
+    vcam_set_latency_us("SonixCam_SectorEraseSF", 800000);
+    vcam_set_latency_us("SonixCam_WriteToSF", 800000);
+    for (const bool terminal : {true, false}) {
+        SCOPED_TRACE(terminal ? "terminal" : "not a terminal");
+        const auto result = run({"write-json", "--no-backup", "--force", "-"}, R"({"slow": true})", terminal);
+        ASSERT_EQ(result.exit_code, kExitSuccess) << result.err;
+        EXPECT_EQ(contains(result.err, "\r\x1b[Kwriting the flash (erase, write, read back)... 1."), terminal)
+            << result.err;
+        // The line is erased again, so nothing of it stays before the next output.
+        EXPECT_EQ(result.err.size() >= 4 && result.err.substr(result.err.size() - 4) == "\r\x1b[K", terminal);
+    }
+}
+
 }  // namespace
 }  // namespace velmora::stereo_tool
