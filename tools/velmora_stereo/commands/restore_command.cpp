@@ -37,7 +37,11 @@ std::string joined(const std::vector<std::string>& parts) {
 
 // What the backup holds: its sidecar's word, or for a bare record file what its bytes are.
 std::string content_of(const CheckedBackup& backup) {
-    if (backup.description) return backup.description->content;
+    // Sidecars of the first format kept damaged records as "record" with "valid": false.
+    if (backup.description) {
+        const BackupDescription& d = *backup.description;
+        return d.content == "record" && !d.valid ? "damaged record" : d.content;
+    }
     uvc::FlashConfig config;
     config.flash_user_space_size = static_cast<std::uint32_t>(std::max<std::size_t>(backup.bytes.size(), 1));
     return uvc::parse_and_validate_raw_blob(backup.bytes, config).ok() ? "record" : "unknown content";
