@@ -10,7 +10,7 @@
 # Sets VELMORA_USES_VIRTUAL_CAMERA for the install rules.
 set(VELMORA_VENDOR_LIBRARY "" CACHE FILEPATH
     "The vendor's SonixCamera import library to link instead of the virtual camera")
-set(VELMORA_VENDOR_INCLUDE_DIR "${PROJECT_SOURCE_DIR}/src/transport/vendor/sonix" CACHE PATH
+set(VELMORA_VENDOR_INCLUDE_DIR "${PROJECT_SOURCE_DIR}/src/vendor/sonix" CACHE PATH
     "Folder holding sonix_camera.h, the vendor library's declarations (used with VELMORA_VENDOR_LIBRARY)")
 
 if(NOT VELMORA_VENDOR_LIBRARY)

@@ -2,9 +2,10 @@
 // the device path at byte 514), of any content, terminated or not. Each field
 // is read through the record and through a heap copy of exactly its size, so
 // the address sanitizer catches a read past the field; the text must be the
-// field up to its first zero unit, decoded as UTF-16, or empty when a
-// surrogate stands alone; the result is valid UTF-8 that the virtual camera's
-// encoder turns back into the same units.
+// field up to its first zero unit, decoded as UTF-16 with U+FFFD for every
+// surrogate that stands alone; the result is valid UTF-8 that the virtual
+// camera's encoder turns back into the same units, U+FFFD where a surrogate
+// stood alone.
 //
 // Input: a fill byte for the record bytes the input does not cover, then the
 // record's bytes from offset 0.
@@ -15,8 +16,9 @@
 #include <memory>
 #include <string>
 
-#include "discovery/vendor_record_text.hpp"
+#include "platform/utf16.hpp"
 #include "property_check.hpp"
+#include "vendor/device_record.hpp"
 #include "text_codec.hpp"
 #include "utf8_check.hpp"
 
@@ -46,41 +48,50 @@ void append_utf8(std::string& out, char32_t code_point) {
     }
 }
 
-// Strict UTF-16 decoding: a surrogate that is not part of a pair spoils the
-// whole text, as the platform converter refuses it.
+bool is_high(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool is_low(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// The units with every surrogate that is not half of a pair replaced by
+// U+FFFD, as the converter replaces it.
+std::u16string mended_units(const std::u16string& units) {
+    std::u16string out;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        if (is_high(units[i]) && i + 1 < units.size() && is_low(units[i + 1])) {
+            out += units.substr(i, 2);
+            ++i;
+        } else {
+            out += is_high(units[i]) || is_low(units[i]) ? u'\uFFFD' : units[i];
+        }
+    }
+    return out;
+}
+
+// UTF-16 decoding of well-formed units.
 std::string expected_text(const std::u16string& units) {
     std::string out;
     for (std::size_t i = 0; i < units.size(); ++i) {
-        const char32_t unit = units[i];
-        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
-        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
-        if (low) return {};
-        if (!high) {
-            append_utf8(out, unit);
-            continue;
+        if (is_high(units[i])) {
+            append_utf8(out, 0x10000 + ((static_cast<char32_t>(units[i]) - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            ++i;
+        } else {
+            append_utf8(out, units[i]);
         }
-        if (i + 1 == units.size() || units[i + 1] < 0xDC00 || units[i + 1] > 0xDFFF) return {};
-        append_utf8(out, 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00));
-        ++i;
     }
     return out;
 }
 
 template <std::size_t N>
-void check_field(const scWideChar (&field)[N], const char* name) {
-    const std::string through_record = uvc::detail::record_text_to_utf8(field);
+void check_field(const std::string& through_record, const scWideChar (&field)[N], const char* name) {
     // A heap block of exactly the field's size: any read past it is caught.
     const auto exact = std::make_unique<scWideChar[]>(N);
     std::memcpy(exact.get(), field, sizeof(field));
-    const std::string through_copy = uvc::detail::record_text_to_utf8(exact.get(), N);
+    const std::string through_copy = uvc::platform::utf16_to_utf8(exact.get(), N);
 
-    const std::u16string units = bounded_units(field, N);
+    const std::u16string units = mended_units(bounded_units(field, N));
     const std::string expected = expected_text(units);
     require(through_record == expected && through_copy == expected, "a record text is its units decoded", name);
     require(uvc::fuzzing::is_valid_utf8(through_record), "a record text is valid UTF-8", name);
-    if (!through_record.empty()) {
-        require(sonix_virtual::utf8_to_utf16(through_record) == units, "a record text encodes back to its units", name);
-    }
+    require(sonix_virtual::utf8_to_utf16(through_record) == units, "a record text encodes back to its units", name);
 }
 
 }  // namespace
@@ -92,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memset(bytes, data[0], sizeof(record));
     std::memcpy(bytes, data + 1, std::min(size - 1, sizeof(record)));
 
-    check_field(record.name, "name");
-    check_field(record.device_path, "device_path");
+    check_field(uvc::vendor::record_name(record), record.name, "name");
+    check_field(uvc::vendor::record_path(record), record.device_path, "device_path");
     return 0;
 }

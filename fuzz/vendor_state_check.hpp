@@ -9,7 +9,7 @@
 
 #include "property_check.hpp"
 #include "sonix_virtual/vcam_control.h"
-#include "transport/vendor/sonix_global_lock.hpp"
+#include "vendor/sonix_global_lock.hpp"
 
 namespace velmora::uvc_stereo::fuzzing {
 

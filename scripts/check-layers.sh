@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Checks every #include of the SDK's sources and of the desk tool against the
-# layers of src/layers.txt: a layer may include its own headers and those of
-# the layers it builds on (directly or through others), nothing above; the
-# tool may include public headers, the vendor header and the virtual camera's
-# control header, nothing internal. No include may climb out of its folder
-# with "../".
+# Checks src/layers.txt and every #include of the SDK's sources and of the desk
+# tool against it: a layer builds only on layers of lower floors (listed
+# before it); a layer may include its own headers and those of the layers it
+# builds on (directly or through others), nothing above; a private header
+# (the camera library's declarations) is included by its own layer alone; the
+# tool may include public headers, the virtual camera's control header and
+# the internal headers the table lists for it, nothing else internal. No
+# include may climb out of its folder with "../".
 #   check-layers.sh [--graph] [REPOSITORY]
 #     --graph     also print, per layer, the layers its files include
 #     REPOSITORY  the tree to check (default: the one holding this script)
@@ -22,18 +24,36 @@ if [ $# -gt 1 ] || [ ! -f "$table" ]; then
     exit 2
 fi
 
-declare -A folder_of depends_of layer_of_header
+failures=0
+checked=0
+declare -A edges
+report() {
+    echo "$1" >&2
+    failures=$((failures + 1))
+}
+
+declare -A folder_of depends_of layer_of_header private_header tool_header
 layers=()
 while read -r keyword first second rest; do
     case $keyword in
         layer)
+            # Floors: every layer built on is listed, lower, before this one.
+            for dependency in $rest; do
+                [ -n "${folder_of[$dependency]:-}" ] ||
+                    report "src/layers.txt: $first builds on $dependency, which is not on a lower floor"
+            done
             layers+=("$first")
             folder_of[$first]=$second
             depends_of[$first]=$rest
             ;;
         header) layer_of_header[$first]=$second ;;
+        private)
+            layer_of_header[$first]=$second
+            private_header[$first]=$second
+            ;;
+        tool) tool_header[$first]=1 ;;
     esac
-done < <(grep -E '^(layer|header)[[:space:]]' "$table")
+done < <(grep -E '^(layer|header|private|tool)[[:space:]]' "$table")
 
 # Every layer a layer may include: itself and all it reaches through its arrows.
 declare -A reachable
@@ -76,14 +96,6 @@ layer_of_include() {
     fi
 }
 
-failures=0
-checked=0
-declare -A edges
-report() {
-    echo "$1" >&2
-    failures=$((failures + 1))
-}
-
 # check_file FILE LAYER: LAYER is the file's layer, or "tool".
 check_file() {
     local file=$1 layer=$2 line number text name target
@@ -101,13 +113,15 @@ check_file() {
         fi
         layer_of_include "$name"
         target=$REPLY
-        if [ "$target" = "?" ]; then
+        if [ -n "${private_header[$name]:-}" ] && [ "$layer" != "$target" ]; then
+            report "$where: includes $name, which only $target may include"
+        elif [ "$target" = "?" ]; then
             report "$where: includes $name, which src/layers.txt gives to no layer"
         elif [ -z "$target" ]; then
             continue
         elif [ "$layer" = tool ]; then
-            if [ -z "${layer_of_header[$name]:-}" ]; then
-                report "$where: the tool includes $name, an internal header of $target (public headers only)"
+            if [ -z "${layer_of_header[$name]:-}" ] && [ -z "${tool_header[$name]:-}" ]; then
+                report "$where: the tool includes $name, an internal header of $target (public headers and the tool's internal interface only)"
             fi
         else
             [ "$target" != "$layer" ] && edges["$layer $target"]=1

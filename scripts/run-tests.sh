@@ -4,9 +4,9 @@
 # the Windows build under Wine, against the installed package, a consumer
 # project, the C and C++ examples (CMake and pkg-config) and the tool, the
 # three packages users install (Windows archive, Debian package, tarball),
-# a build against a stand-in for the vendor's library, the Python package
-# over the debug build's C library, and finally the fuzz targets (seed corpora
-# and a short campaign). Ends with one summary line.
+# a build against a stand-in for the vendor's library, the Python package's
+# wheels (installed and tested as users get them), and finally the fuzz
+# targets (seed corpora and a short campaign). Ends with one summary line.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -132,16 +132,47 @@ project_version() {
     sed -n 's/^project(velmora_uvc_stereo_sdk VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt
 }
 
-# The Python package in a fresh virtual environment of Debian's interpreter,
-# against the C library and the virtual camera of the debug build.
+# The Python package as users install it, with none of its variables set:
+# the three wheels (plain; Linux from the release tree; Windows from the mingw
+# tree) made and checked, the Linux wheel installed alone into a fresh virtual
+# environment of Debian's interpreter where the package's tests and the example
+# run, and the Windows wheel's DLL loaded under Wine by a small MinGW program.
 python_check() {
-    local venv=build/python-venv
-    cmake --build --preset dev --target velmora_uvc_stereo_sdk_c SonixCamera >/dev/null &&
-        rm -rf "$venv" python/build python/*.egg-info &&
+    local out=build/python-wheels venv=build/python-venv
+    unset VELMORA_UVC_STEREO_LIBRARY VELMORA_UVC_STEREO_VENDOR_LIBRARY VCAM_SCENARIO
+    bash python/packaging/make-wheels.sh "$out" build/release build/mingw &&
+        python_wheels_check "$out" &&
+        rm -rf "$venv" &&
         /usr/bin/python3 -m venv --system-site-packages "$venv" &&
-        "$venv/bin/pip" install --quiet --no-build-isolation --no-index ./python &&
-        VELMORA_UVC_STEREO_LIBRARY="$PWD/build/dev/lib/libvelmora_uvc_stereo_sdk_c.so" \
-            run_pytest "$venv/bin/python" python/tests
+        "$venv/bin/pip" install --quiet --no-index "$out"/velmora_uvc_stereo-*-manylinux_*.whl &&
+        run_pytest "$venv/bin/python" python/tests --installed-wheel &&
+        "$venv/bin/python" examples/python/desk_workflow.py &&
+        python_windows_wheel_check "$out"
+}
+
+python_wheels_check() {
+    local out=$1 checker=python/packaging/wheels.py
+    /usr/bin/python3 "$checker" check "$out"/velmora_uvc_stereo-*-py3-none-any.whl --platform pure &&
+        /usr/bin/python3 "$checker" check "$out"/velmora_uvc_stereo-*-manylinux_*.whl --platform linux &&
+        /usr/bin/python3 "$checker" check "$out"/velmora_uvc_stereo-*-win_amd64.whl --platform windows
+}
+
+# The Windows wheel unpacked as pip would; its C library must not load without
+# the vendor's DLL, and must list the cameras with the virtual camera loaded
+# first or with a SonixCamera.dll put beside it.
+python_windows_wheel_check() {
+    local out=$PWD/$1 lib folder mode
+    x86_64-w64-mingw32-gcc-posix -std=c99 -Wall -Wextra -Werror -static -o "$out/load_wheel_dll.exe" \
+        python/packaging/load_wheel_dll.c || return 1
+    rm -rf "$out/windows" && mkdir -p "$out/windows" &&
+        unzip -q "$out"/velmora_uvc_stereo-*-win_amd64.whl -d "$out/windows" || return 1
+    lib=$out/windows/velmora_uvc_stereo/_lib
+    folder="Z:${lib//\//\\}"
+    for mode in default virtual beside; do
+        [ "$mode" = beside ] && cp "$lib/virtual/SonixCamera.dll" "$lib/"
+        echo "--- Windows wheel, $mode"
+        bash cmake/run-under-wine.sh "$PWD/build/mingw" "$out/load_wheel_dll.exe" "$folder" "$mode" || return 1
+    done
 }
 
 # The fuzz targets: their seed corpora replayed as tests, then a short

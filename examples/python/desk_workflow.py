@@ -58,8 +58,9 @@ def grab_frame(info: uvc.DeviceInfo) -> Optional[Tuple[str, Tuple[int, ...]]]:
 
 
 def read_imu(cam: uvc.Device, count: int) -> List[uvc.ImuValues]:
+    """count samples in physical units, with the camera's own scale values."""
     with cam.imu() as imu:
-        return [cam.convert_imu(sample) for sample in imu.samples(count=count)]
+        return [imu.read_converted()[1] for _ in range(count)]
 
 
 def print_imu_summary(values: Sequence[uvc.ImuValues]) -> None:
@@ -94,8 +95,11 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
 
     try:
         with uvc.open_device(info) as cam:
-            calibration = cam.read_json()
-            print(f"calibration (record version {calibration.version}): {calibration.text}")
+            try:
+                calibration = cam.read_json()
+                print(f"calibration (record version {calibration.version}): {calibration.text}")
+            except uvc.BadMagicError:
+                print("calibration: none stored on this camera")
             print_imu_summary(read_imu(cam, args.samples))
     except uvc.VelmoraError as error:
         print(f"error: {error} ({error.code.name}, {int(error.code)})", file=sys.stderr)

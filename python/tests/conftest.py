@@ -13,6 +13,17 @@ pytest_plugins = ["pytester"]
 REPOSITORY = pathlib.Path(__file__).resolve().parents[2]
 
 
+def pytest_addoption(parser: pytest.Parser) -> None:
+    parser.addoption("--installed-wheel", action="store_true",
+                     help="the package under test is a platform wheel installed into this interpreter")
+
+
+def pytest_sessionstart(session: pytest.Session) -> None:
+    # These tests drive the virtual camera: it becomes the camera library the
+    # SDK runs against before any test can load the SDK with the default one.
+    uvc.virtual.init_depth()
+
+
 @pytest.fixture
 def repository() -> pathlib.Path:
     return REPOSITORY

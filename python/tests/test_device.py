@@ -104,9 +104,12 @@ def test_with_block_closes_and_ends_the_imu_session(cameras, virtual_cameras):
 
 def test_garbage_collector_closes_a_forgotten_device(cameras, virtual_cameras):
     cam = uvc.open_device(cameras[0])
-    cam.imu()  # an open session keeps the camera library initialised
+    session = cam.imu()  # an open session keeps the camera library initialised
     assert virtual_cameras.init_depth() == 1
-    del cam
+    del cam  # the session keeps its device alive
+    gc.collect()
+    assert virtual_cameras.init_depth() == 1
+    del session
     gc.collect()
     assert virtual_cameras.init_depth() == 0
 

@@ -1,6 +1,7 @@
 """Every error path that the package turns into a VelmoraError, with the SDK's code and text."""
 from __future__ import annotations
 
+import re
 import struct
 from dataclasses import replace
 from typing import Any, Callable
@@ -9,17 +10,20 @@ import pytest
 
 import velmora_uvc_stereo as uvc
 from scenarios import device, scenario
+from velmora_uvc_stereo.errors import ERROR_CLASSES
 
 E = uvc.ErrorCode
 RECORD = 0x51000  # cam0's calibration record
 
 
 def test_error_codes_are_the_sdks():
+    old_names = ["Ok", "InvalidArgument", "BackendError", "DeviceUnavailable", "ReadFailed",
+                 "WriteFailed", "EraseFailed", "BadMagic", "UnsupportedVersion", "InvalidHeader",
+                 "InvalidLength", "CrcMismatch", "InvalidJson", "InternalError", "NotSupported"]
     assert [(code.name, code.value) for code in uvc.ErrorCode] == [
-        ("Ok", 0), ("InvalidArgument", 1), ("BackendError", 2), ("DeviceUnavailable", 3),
-        ("ReadFailed", 4), ("WriteFailed", 5), ("EraseFailed", 6), ("BadMagic", 7),
-        ("UnsupportedVersion", 8), ("InvalidHeader", 9), ("InvalidLength", 10),
-        ("CrcMismatch", 11), ("InvalidJson", 12), ("InternalError", 13), ("NotSupported", 14)]
+        (re.sub(r"(?<!^)(?=[A-Z])", "_", name).upper(), value) for value, name in enumerate(old_names)]
+    # The earlier names stay as aliases of the same members.
+    assert [getattr(uvc.ErrorCode, name) for name in old_names] == list(uvc.ErrorCode)
 
 
 def test_error_carries_code_and_message():
@@ -68,7 +72,7 @@ def fail(function: str, vendor_code: int) -> Callable[[Any], None]:
 DEVICE_CASES = [
     ("json-while-imu-open", nothing, with_imu_open(lambda cam: cam.read_json()),
      E.InvalidArgument, "IMU must be closed before flash JSON access"),
-    ("imu-not-open", nothing, read_after_close, E.InvalidArgument, "IMU is not open"),
+    ("imu-session-closed", nothing, read_after_close, E.InvalidArgument, "IMU session is closed"),
     ("xu-read", fail("SonixCam_XuRead", 5), read_imu,
      E.BackendError, "SonixCam_XuRead failed: vendor_code=ecGetKsControlFail(5)"),
     ("init", fail("SonixCam_Init", 4), lambda cam: cam.read_json(),
@@ -108,6 +112,7 @@ def test_device_failures(camera, virtual_cameras, arrange, act, code, message):
     with pytest.raises(uvc.VelmoraError) as caught:
         act(camera)
     assert (caught.value.code, caught.value.message) == (code, message)
+    assert type(caught.value) is ERROR_CLASSES[code]  # except uvc.CrcMismatchError: works
     virtual_cameras.clear_faults()
     virtual_cameras.load_default()
     camera.read_json()  # the device works again once the camera is sound
@@ -135,6 +140,7 @@ def test_open_failures(cameras, act, code, message):
     with pytest.raises(uvc.VelmoraError) as caught:
         act(cameras[0])
     assert (caught.value.code, caught.value.message) == (code, message)
+    assert type(caught.value) is ERROR_CLASSES[code]
 
 
 @pytest.mark.virtual_scenario(scenario(device("a", flash={"size": "0x100000", "blocks": [

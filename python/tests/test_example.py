@@ -74,3 +74,16 @@ def test_capture_uses_the_scanned_indices(desk_workflow, monkeypatch, indices, w
     monkeypatch.setattr(FakeCapture, "works", works)
     assert desk_workflow.grab_frame(uvc.DeviceInfo(vid=1, pid=1, opencv_indices=indices)) == expected
     assert FakeCapture.opened == tried
+
+
+def test_camera_without_a_document(virtual_cameras, desk_workflow, capsys):
+    virtual_cameras.flash_poke("cam0", 0x51000, b"\xff" * 16)  # an erased record header
+    assert desk_workflow.main([]) == 0
+    assert "calibration: none stored on this camera" in capsys.readouterr().out.splitlines()
+
+
+def test_unplugged_camera_is_reported(virtual_cameras, desk_workflow, capsys):
+    virtual_cameras.detach_at_call("cam0", "SonixCam_Init", nth=2)  # after the scan's
+    assert desk_workflow.main([]) == 1
+    assert capsys.readouterr().err == (
+        "error: preferred device_path not found in current scan (DEVICE_UNAVAILABLE, 3)\n")

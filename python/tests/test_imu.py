@@ -2,7 +2,6 @@
 from __future__ import annotations
 
 import sys
-from dataclasses import replace
 
 import pytest
 
@@ -75,7 +74,7 @@ def test_device_converts_with_its_own_scales(camera):
     ("device_timestamp", -1), ("timestamp_ns", 2**64),
 ])
 def test_samples_the_c_structure_cannot_hold(field, value):
-    given = replace(sample(0, (0, 0, 0), (0, 0, 0)), **{field: value})
+    given = sample(0, (0, 0, 0), (0, 0, 0))._replace(**{field: value})
     with pytest.raises(ValueError, match=field):
         uvc.convert_imu(given)
 
@@ -126,3 +125,23 @@ def test_read_array_needs_numpy(camera, monkeypatch):
         with pytest.raises(ImportError, match="numpy"):
             imu.read_array(3)
         assert imu.read().device_timestamp == 0  # nothing was read
+
+
+@pytest.mark.virtual_scenario(SCRIPTED)
+def test_read_converted_is_read_then_convert(camera):
+    with camera.imu() as imu:
+        pairs = [imu.read_converted() for _ in range(3)]
+    assert [raw(sample) for sample, _ in pairs] == [RAW_1, RAW_2, RAW_1]
+    assert [values for _, values in pairs] == [camera.convert_imu(sample) for sample, _ in pairs]
+    with pytest.raises(uvc.InvalidArgumentError, match="^IMU session is closed$"):
+        imu.read_converted()
+
+
+@pytest.mark.parametrize("given, error", [
+    ((1, 2, 3, (0, 0, 0), (0, 0, 0)), TypeError),                       # a plain tuple
+    (sample(0, (0, 0, 0, 0), (0, 0, 0)), ValueError),                   # four counts
+    (sample(0, (0.5, 0, 0), (0, 0, 0)), TypeError),                     # not integers
+])
+def test_device_conversion_checks_the_sample(camera, given, error):
+    with pytest.raises(error):
+        camera.convert_imu(given)

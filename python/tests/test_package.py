@@ -9,6 +9,7 @@ import pytest
 
 import velmora_uvc_stereo as uvc
 from conftest import REPOSITORY
+from velmora_uvc_stereo import _bundle
 
 
 def test_version_is_the_distributions_and_the_sdks():
@@ -41,3 +42,15 @@ def test_opencv_backends_are_opencvs_numbers():
         "CAP_V4L2": 200, "CAP_DSHOW": 700, "CAP_MSMF": 1400, "CAP_GSTREAMER": 1800}
     cv2 = pytest.importorskip("cv2")
     assert all(getattr(cv2, b.name) == b.value for b in uvc.OpenCvBackend)
+
+
+def test_runs_from_the_installed_wheel(request):
+    if not request.config.getoption("--installed-wheel"):
+        pytest.skip("runs with --installed-wheel")
+    package = pathlib.Path(uvc.__file__).resolve().parent  # the loader reports resolved paths
+    assert REPOSITORY / "python" not in package.parents
+    loaded = uvc.loaded_libraries()
+    layout = _bundle.layout()
+    assert (loaded.sdk, loaded.camera) == (
+        str(package / "_lib" / layout.sdk), str(package / "_lib" / "virtual" / layout.camera))
+    assert (package / "_lib" / layout.camera).is_file() == layout.bundles_default_camera

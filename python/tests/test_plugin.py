@@ -35,7 +35,7 @@ def test_fixture_and_marker_in_a_user_suite(pytester):
     pytester.makepyfile(test_user=USER_TESTS)
     result = pytester.runpytest("-p", "no:cacheprovider", "--strict-markers")
     result.assert_outcomes(passed=4, errors=1)
-    result.stdout.fnmatch_lines(["*VelmoraError: scenario is not valid JSON*"])
+    result.stdout.fnmatch_lines(["*VirtualCameraError: scenario is not valid JSON*"])
     assert len(uvc.scan()) == 2  # the user's suite left the built-in cameras behind
 
 

@@ -1,11 +1,12 @@
 """Copies between the C structures and the package's records, field by field."""
 from __future__ import annotations
 
-import ctypes
-from typing import Dict, Tuple, Union
+import operator
+from typing import Any, Dict, Union
 
 from . import _structures as s
 from .records import (
+    Capability,
     CapabilityInfo,
     CapabilityReport,
     CapabilityState,
@@ -14,7 +15,6 @@ from .records import (
     ImuConversion,
     ImuSample,
     ImuSection,
-    ImuValues,
     OpenCvBackend,
 )
 
@@ -54,12 +54,22 @@ def device_info_from_c(c_info: s.CDeviceInfo) -> DeviceInfo:
     )
 
 
-def _check_range(name: str, value: int, low: int, high: int) -> int:
-    if not isinstance(value, int):
-        raise TypeError(f"{name} must be an int, not {type(value).__name__}")
-    if not low <= value <= high:
-        raise ValueError(f"{name} is out of range: {value}")
-    return value
+def as_int(name: str, value: Any) -> int:
+    """value as a Python int: anything operator.index takes (numpy integers
+    included); other types raise TypeError."""
+    try:
+        return operator.index(value)
+    except TypeError:
+        raise TypeError(f"{name} must be an integer, not {type(value).__name__}") from None
+
+
+def check_range(name: str, value: Any, low: int, high: int) -> int:
+    """as_int, and ValueError outside low..high."""
+    number = as_int(name, value)
+    if not low <= number <= high:
+        raise ValueError(f"{name} is out of range: {number}")
+    return number
+
 
 
 def _put_text(name: str, text: str, capacity: int) -> bytes:
@@ -79,10 +89,10 @@ def device_info_to_c(info: DeviceInfo) -> s.CDeviceInfo:
     if not isinstance(info, DeviceInfo):
         raise TypeError(f"expected a DeviceInfo, not {type(info).__name__}")
     c_info = s.CDeviceInfo()
-    c_info.vid = _check_range("vid", info.vid, 0, 0xFFFF)
-    c_info.pid = _check_range("pid", info.pid, 0, 0xFFFF)
-    c_info.aux_flag_0 = _check_range("aux_flag_0", info.aux_flag_0, 0, 0xFF)
-    c_info.aux_flag_1 = _check_range("aux_flag_1", info.aux_flag_1, 0, 0xFF)
+    c_info.vid = check_range("vid", info.vid, 0, 0xFFFF)
+    c_info.pid = check_range("pid", info.pid, 0, 0xFFFF)
+    c_info.aux_flag_0 = check_range("aux_flag_0", info.aux_flag_0, 0, 0xFF)
+    c_info.aux_flag_1 = check_range("aux_flag_1", info.aux_flag_1, 0, 0xFF)
     for name in ("serial_number", "descriptor_text", "name", "aux_text", "device_path"):
         capacity = getattr(s.CDeviceInfo, name).size
         setattr(c_info, name, _put_text(name, getattr(info, name), capacity))
@@ -90,17 +100,11 @@ def device_info_to_c(info: DeviceInfo) -> s.CDeviceInfo:
     # More entries than the array holds: the count alone lets the SDK refuse them.
     c_info.opencv_index_count = len(entries)
     for slot, (backend, index) in zip(c_info.opencv_indices, entries):
-        slot.backend = _check_range("opencv backend", int(backend), -(2**31), 2**31 - 1)
-        slot.index = _check_range("opencv index", index, -(2**31), 2**31 - 1)
+        slot.backend = check_range("opencv backend", backend, -(2**31), 2**31 - 1)
+        slot.index = check_range("opencv index", index, -(2**31), 2**31 - 1)
     return c_info
 
 
-def _ints3(values: "ctypes.Array[ctypes.c_int16]") -> Tuple[int, int, int]:
-    return (values[0], values[1], values[2])
-
-
-def _floats3(values: "ctypes.Array[ctypes.c_double]") -> Tuple[float, float, float]:
-    return (values[0], values[1], values[2])
 
 
 def conversion_from_c(c_conversion: s.CImuConversion) -> ImuConversion:
@@ -140,7 +144,7 @@ def capability_info_from_c(c_info: s.CCapabilityInfo) -> CapabilityInfo:
         report = CapabilityReport(
             major_version=c_info.major_version,
             minor_version=c_info.minor_version,
-            capability_bits=c_info.capability_bits,
+            capability_bits=Capability(c_info.capability_bits),
             flash=flash,
             imu=imu,
         )
@@ -150,38 +154,20 @@ def capability_info_from_c(c_info: s.CCapabilityInfo) -> CapabilityInfo:
     return CapabilityInfo(state=state, message=_text(c_info.message), report=report)
 
 
-def sample_from_c(c_sample: s.CReadImuResult) -> ImuSample:
-    return ImuSample(
-        timestamp_ns=c_sample.timestamp_ns,
-        device_timestamp=c_sample.device_timestamp,
-        temperature_raw=c_sample.temperature_raw,
-        accel_raw=_ints3(c_sample.accel_raw),
-        gyro_raw=_ints3(c_sample.gyro_raw),
-    )
-
-
 def sample_to_c(sample: ImuSample) -> s.CReadImuResult:
     """The C form of a sample; counts outside their C types raise ValueError."""
     if not isinstance(sample, ImuSample):
         raise TypeError(f"expected an ImuSample, not {type(sample).__name__}")
     c_sample = s.CReadImuResult()
-    c_sample.timestamp_ns = _check_range("timestamp_ns", sample.timestamp_ns, 0, 2**64 - 1)
-    c_sample.device_timestamp = _check_range(
+    c_sample.timestamp_ns = check_range("timestamp_ns", sample.timestamp_ns, 0, 2**64 - 1)
+    c_sample.device_timestamp = check_range(
         "device_timestamp", sample.device_timestamp, 0, 2**32 - 1)
-    c_sample.temperature_raw = _check_range("temperature_raw", sample.temperature_raw, -32768, 32767)
+    c_sample.temperature_raw = check_range("temperature_raw", sample.temperature_raw, -32768, 32767)
     for name in ("accel_raw", "gyro_raw"):
         counts = tuple(getattr(sample, name))
         if len(counts) != 3:
             raise ValueError(f"{name} must hold 3 counts, not {len(counts)}")
         target = getattr(c_sample, name)
         for axis, count in enumerate(counts):
-            target[axis] = _check_range(name, count, -32768, 32767)
+            target[axis] = check_range(name, count, -32768, 32767)
     return c_sample
-
-
-def values_from_c(c_values: s.CConvertedImuResult) -> ImuValues:
-    return ImuValues(
-        temperature_c=c_values.temperature_c,
-        accel_g=_floats3(c_values.accel_g),
-        gyro_dps=_floats3(c_values.gyro_dps),
-    )

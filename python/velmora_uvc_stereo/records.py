@@ -1,10 +1,12 @@
-"""The records the package hands out, as frozen dataclasses."""
+"""The records the package hands out: frozen dataclasses, named tuples for IMU
+samples (made by the thousand), and the enums and flags they use."""
 from __future__ import annotations
 
 import enum
 import json
-from dataclasses import dataclass, field
-from typing import Any, Dict, Optional, Tuple, Union
+import types
+from dataclasses import dataclass, field, fields
+from typing import Any, Mapping, NamedTuple, Optional, Tuple, Union
 
 
 class OpenCvBackend(enum.IntEnum):
@@ -29,8 +31,21 @@ class DeviceInfo:
     aux_flag_0: int = 0
     aux_flag_1: int = 0
     aux_text: str = ""
-    # Back-end -> capture index; keys are OpenCvBackend members (plain ints are accepted).
-    opencv_indices: Dict[Union[OpenCvBackend, int], int] = field(default_factory=dict, hash=False)
+    # Back-end -> capture index, read-only; keys are OpenCvBackend members (plain
+    # ints are accepted). Any mapping given is copied.
+    opencv_indices: Mapping[Union[OpenCvBackend, int], int] = field(
+        default_factory=lambda: types.MappingProxyType({}), hash=False)
+
+    def __post_init__(self) -> None:
+        # A read-only view of a private copy: neither the caller's dict nor the
+        # view can change what this record says.
+        object.__setattr__(self, "opencv_indices", types.MappingProxyType(dict(self.opencv_indices)))
+
+    def __reduce__(self) -> Tuple[Any, ...]:
+        # A mapping proxy cannot be pickled: the record travels with a plain dict.
+        values = [getattr(self, f.name) for f in fields(self)]
+        values[-1] = dict(self.opencv_indices)
+        return (DeviceInfo, tuple(values))
 
 
 @dataclass(frozen=True)
@@ -69,9 +84,35 @@ class CapabilityReport:
 
     major_version: int
     minor_version: int
-    capability_bits: int
+    capability_bits: Capability
     flash: Optional[FlashSection]
     imu: Optional[ImuSection]
+
+
+class Capability(enum.IntFlag):
+    """Bits of a capability report's capability_bits. FLASH and IMU say that the
+    report carries that section; the other three are accepted and mean nothing."""
+
+    RESERVED_0 = 1
+    FLASH = 2
+    IMU = 4
+    RESERVED_3 = 8
+    RESERVED_4 = 16
+
+
+class Requirement(enum.IntFlag):
+    """What open_device must verify (its required_capabilities)."""
+
+    NONE = 0
+    FLASH = 1        # the flash answers a one-byte read
+    IMU = 2          # asked for; checked when the IMU session is opened
+    FLASH_JSON = 4   # the flash holds a valid JSON document (replaces FLASH's probe)
+
+
+# The earlier module-level names.
+REQUIRE_FLASH = Requirement.FLASH
+REQUIRE_IMU = Requirement.IMU
+REQUIRE_FLASH_JSON = Requirement.FLASH_JSON
 
 
 class CapabilityState(enum.IntEnum):
@@ -91,9 +132,9 @@ class CapabilityInfo:
     report: Optional[CapabilityReport]
 
 
-@dataclass(frozen=True)
-class ImuSample:
-    """One raw IMU sample: host time in ns, the camera's 20-bit counter, raw counts."""
+class ImuSample(NamedTuple):
+    """One raw IMU sample: host time in ns, the camera's 20-bit counter, raw counts.
+    A named tuple, cheap to make at a few thousand samples a second."""
 
     timestamp_ns: int
     device_timestamp: int
@@ -102,13 +143,20 @@ class ImuSample:
     gyro_raw: Tuple[int, int, int]
 
 
-@dataclass(frozen=True)
-class ImuValues:
+class ImuValues(NamedTuple):
     """One IMU sample in degrees Celsius, g and degrees per second."""
 
     temperature_c: float
     accel_g: Tuple[float, float, float]
     gyro_dps: Tuple[float, float, float]
+
+
+@dataclass(frozen=True)
+class JsonBytes:
+    """The stored JSON document as its bytes, whatever their encoding."""
+
+    version: int
+    data: bytes
 
 
 @dataclass(frozen=True)

@@ -1,8 +1,15 @@
 """The virtual camera's control interface: scenarios, plugging, faults, call log, flash.
 
-It works when the camera library the SDK uses is the project's virtual camera
-(found beside the C library, or named by VELMORA_UVC_STEREO_VENDOR_LIBRARY);
-the SDK and this module then share that one library instance."""
+The first call of this module loads the virtual camera (the wheel's copy in
+_lib/virtual/, a build tree's beside the C library that
+VELMORA_UVC_STEREO_LIBRARY names, or the file VELMORA_UVC_STEREO_VENDOR_LIBRARY
+names) before the SDK, so that the SDK runs against it and both share that one
+library instance. Used after the SDK was loaded against another camera
+library, it raises OSError. Importing the module loads nothing.
+
+Arguments this module can judge itself raise TypeError or ValueError; calls
+the virtual camera refuses raise VirtualCameraError, which is both an
+InvalidArgumentError and a ValueError, with the virtual camera's reason."""
 from __future__ import annotations
 
 import ctypes
@@ -11,8 +18,9 @@ import os
 import threading
 from typing import Any, Dict, List, Mapping, Union
 
-from ._library import vendor_library
-from .errors import ErrorCode, VelmoraError
+from ._convert import check_range
+from ._library import virtual_camera
+from .errors import InvalidArgumentError
 
 Scenario = Union[Mapping[str, Any], str, "os.PathLike[str]"]
 
@@ -46,6 +54,7 @@ _PROTOTYPES = {
     "vcam_fail_call": (ctypes.c_int, [_c_str, ctypes.c_uint, ctypes.c_int]),
     "vcam_detach_at_call": (ctypes.c_int, [_c_str, _c_str, ctypes.c_uint]),
     "vcam_clear_faults": (None, []),
+    "vcam_set_latency_us": (None, [_c_str, ctypes.c_uint]),
     "vcam_init_depth": (ctypes.c_int, []),
     "vcam_flash_peek": (
         ctypes.c_int, [_c_str, ctypes.c_uint32, ctypes.c_void_p, ctypes.c_uint32]),
@@ -60,13 +69,18 @@ _PROTOTYPES = {
 _lock = threading.Lock()
 _functions: Dict[str, Any] = {}
 
+_UINT32_MAX = 2**32 - 1
+
+
+class VirtualCameraError(InvalidArgumentError, ValueError):
+    """A control call the virtual camera refused (an unknown device id, a
+    scenario it cannot read, ...), with its reason."""
+
 
 def _function(name: str) -> Any:
     with _lock:
         if not _functions:
-            library = vendor_library()
-            if not hasattr(library, "vcam_load_scenario_json"):
-                raise OSError("the camera library in use is not the virtual camera")
+            library = virtual_camera()
             for symbol, (result, arguments) in _PROTOTYPES.items():
                 function = getattr(library, symbol)
                 function.restype = result
@@ -75,19 +89,30 @@ def _function(name: str) -> Any:
     return _functions[name]
 
 
-def _bytes(text: str) -> bytes:
+def _bytes(text: str, name: str = "device_id") -> bytes:
+    """A text argument for the C interface: a str without NUL characters."""
+    if not isinstance(text, str):
+        raise TypeError(f"{name} must be a str, not {type(text).__name__}")
+    if "\0" in text:
+        raise ValueError(f"{name} contains a NUL character")
     return text.encode("utf-8")
 
 
 def _check(result: int) -> None:
-    """Raises VelmoraError with the control interface's reason for a -1."""
+    """Raises VirtualCameraError with the control interface's reason for a -1."""
     if result != 0:
         reason = _function("vcam_last_error")() or b"virtual camera control call failed"
-        raise VelmoraError(ErrorCode.InvalidArgument, reason.decode("utf-8", "replace"))
+        raise VirtualCameraError(reason.decode("utf-8", "replace"))
 
 
-def _json_text(value: Union[Mapping[str, Any], str]) -> bytes:
-    return _bytes(value if isinstance(value, str) else json.dumps(value))
+def _json_text(value: Union[Mapping[str, Any], str], name: str) -> bytes:
+    if isinstance(value, Mapping):
+        return _bytes(json.dumps(value), name)
+    return _bytes(value, name)
+
+
+def _nth(nth: Any) -> int:
+    return check_range("nth", nth, 1, _UINT32_MAX)
 
 
 # ---- scenarios -------------------------------------------------------------------
@@ -95,11 +120,14 @@ def load_scenario(scenario: Scenario) -> None:
     """Replaces every device, fault and the call log: a dict, JSON text (a str
     starting with "{"), or the path of a scenario file."""
     if isinstance(scenario, Mapping):
-        _check(_function("vcam_load_scenario_json")(_json_text(scenario)))
+        _check(_function("vcam_load_scenario_json")(_json_text(scenario, "scenario")))
     elif isinstance(scenario, str) and scenario.lstrip().startswith("{"):
-        _check(_function("vcam_load_scenario_json")(_bytes(scenario)))
+        _check(_function("vcam_load_scenario_json")(_bytes(scenario, "scenario")))
     elif isinstance(scenario, (str, os.PathLike)):
-        _check(_function("vcam_load_scenario_file")(os.fsencode(scenario)))
+        path = os.fsencode(scenario)
+        if b"\0" in path:
+            raise ValueError("scenario path contains a NUL character")
+        _check(_function("vcam_load_scenario_file")(path))
     else:
         raise TypeError(f"a scenario is a dict, JSON text or a path, not {type(scenario).__name__}")
 
@@ -118,7 +146,9 @@ def default_scenario() -> Dict[str, Any]:
 # ---- devices ------------------------------------------------------------------------
 def attach(device: Union[Mapping[str, Any], str]) -> None:
     """Plugs in a new device, described as an entry of a scenario's "devices"."""
-    _check(_function("vcam_attach_device_json")(_json_text(device)))
+    if not isinstance(device, (Mapping, str)):
+        raise TypeError(f"a device is a dict or JSON text, not {type(device).__name__}")
+    _check(_function("vcam_attach_device_json")(_json_text(device, "device")))
 
 
 def detach(device_id: str) -> None:
@@ -133,17 +163,34 @@ def reattach(device_id: str) -> None:
 
 # ---- faults ----------------------------------------------------------------------------
 def fail_call(function: str, nth: int = 1, vendor_code: int = 5) -> None:
-    """The nth next call of a vendor function ("*" for any) fails with vendor_code."""
-    _check(_function("vcam_fail_call")(_bytes(function), nth, vendor_code))
+    """The nth next call (1: the next one) of a vendor function ("*" for any)
+    fails with vendor_code."""
+    name = _bytes(function, "function")
+    count = _nth(nth)
+    code = check_range("vendor_code", vendor_code, -(2**31), 2**31 - 1)
+    _check(_function("vcam_fail_call")(name, count, code))
 
 
 def detach_at_call(device_id: str, function: str, nth: int = 1) -> None:
-    """The device unplugs just before the nth next call of function."""
-    _check(_function("vcam_detach_at_call")(_bytes(device_id), _bytes(function), nth))
+    """The device unplugs just before the nth next call (1: the next one) of function."""
+    _check(_function("vcam_detach_at_call")(_bytes(device_id), _bytes(function, "function"), _nth(nth)))
 
 
 def clear_faults() -> None:
     _function("vcam_clear_faults")()
+
+
+def set_latency(function: str, seconds: float) -> None:
+    """Every later call of a vendor function ("*" for all) takes this long
+    (whole microseconds; 0 takes the latency away). The built-in scenario and
+    load_scenario reset it to none."""
+    name = _bytes(function, "function")
+    if isinstance(seconds, (str, bytes)):
+        raise TypeError(f"seconds must be a number, not {type(seconds).__name__}")
+    microseconds = float(seconds) * 1e6
+    if not 0 <= microseconds <= _UINT32_MAX:  # NaN fails too
+        raise ValueError(f"latency is out of range: {seconds} s")
+    _function("vcam_set_latency_us")(name, round(microseconds))
 
 
 # ---- state and call log ------------------------------------------------------------
@@ -155,7 +202,7 @@ def init_depth() -> int:
 
 def count_calls(function: str) -> int:
     """Calls of one vendor function since the log was last cleared."""
-    count: int = _function("vcam_count_calls")(_bytes(function))
+    count: int = _function("vcam_count_calls")(_bytes(function, "function"))
     return count
 
 
@@ -182,19 +229,26 @@ def clear_call_log() -> None:
 
 def flash_peek(device_id: str, address: int, length: int) -> bytes:
     """Flash bytes as stored, bypassing the flash rules and the call log."""
-    buffer = ctypes.create_string_buffer(length)
-    _check(_function("vcam_flash_peek")(_bytes(device_id), address, buffer, length))
+    name = _bytes(device_id)
+    start = check_range("address", address, 0, _UINT32_MAX)
+    size = check_range("length", length, 0, _UINT32_MAX)
+    buffer = ctypes.create_string_buffer(size)
+    _check(_function("vcam_flash_peek")(name, start, buffer, size))
     return buffer.raw
 
 
 def flash_poke(device_id: str, address: int, data: bytes) -> None:
     """Stores bytes in the flash directly, bypassing erase and protection."""
+    name = _bytes(device_id)
+    start = check_range("address", address, 0, _UINT32_MAX)
+    if not isinstance(data, (bytes, bytearray, memoryview)):
+        raise TypeError(f"data must be bytes, not {type(data).__name__}")
     data = bytes(data)
-    _check(_function("vcam_flash_poke")(_bytes(device_id), address, data, len(data)))
+    _check(_function("vcam_flash_poke")(name, start, data, len(data)))
 
 
 __all__ = [
     "attach", "call_log", "clear_call_log", "clear_faults", "count_calls", "default_scenario",
     "detach", "detach_at_call", "fail_call", "flash_peek", "flash_poke", "init_depth",
-    "load_default", "load_scenario", "reattach",
+    "load_default", "load_scenario", "reattach", "set_latency", "VirtualCameraError",
 ]

@@ -13,7 +13,6 @@ namespace {
 constexpr std::uint8_t kIdSelector = 0;
 constexpr std::size_t kIdByteCount = 4;
 constexpr std::size_t kDescriptorTextSize = 64;
-constexpr std::uint32_t kReservedArgument = 0;
 constexpr unsigned kByteShift = 8;
 
 struct IdPair {
@@ -50,10 +49,10 @@ std::optional<IdPair> referee_readings(const IdPair& high_first, const IdPair& l
 
 }  // namespace
 
-bool read_descriptor_text(SonixLib::scDevice_t& dev, std::uint8_t selector, std::string& out) {
+bool read_descriptor_text(win_detail::VendorSession& session, vendor::DeviceRecord& dev, std::uint8_t selector,
+                          std::string& out) {
     std::array<std::uint8_t, kDescriptorTextSize> buffer{};
-    if (!SonixCam_GetDevDescriptor(&dev, selector, buffer.data(), static_cast<std::uint32_t>(buffer.size()),
-                                   kReservedArgument, kReservedArgument)) {
+    if (!vendor::read_descriptor(session, dev, selector, buffer.data(), static_cast<std::uint32_t>(buffer.size()))) {
         return false;
     }
     std::string text;
@@ -66,11 +65,10 @@ bool read_descriptor_text(SonixLib::scDevice_t& dev, std::uint8_t selector, std:
     return true;
 }
 
-bool read_descriptor_ids(SonixLib::scDevice_t& dev, const std::string& device_path, std::uint16_t& vid,
-                         std::uint16_t& pid) {
+bool read_descriptor_ids(win_detail::VendorSession& session, vendor::DeviceRecord& dev,
+                         const std::string& device_path, std::uint16_t& vid, std::uint16_t& pid) {
     std::array<std::uint8_t, kIdByteCount> bytes{};
-    if (!SonixCam_GetDevDescriptor(&dev, kIdSelector, bytes.data(), static_cast<std::uint32_t>(bytes.size()),
-                                   kReservedArgument, kReservedArgument)) {
+    if (!vendor::read_descriptor(session, dev, kIdSelector, bytes.data(), static_cast<std::uint32_t>(bytes.size()))) {
         return false;
     }
     const IdPair high_first{join_bytes(bytes[0], bytes[1]), join_bytes(bytes[2], bytes[3])};

@@ -57,11 +57,13 @@ Result<EnumeratedDevice> choose_device(const FlashConfig& config, const DeviceLi
 
 }  // namespace
 
-Result<EnumeratedDevice> resolve_device_with_active_runtime(const FlashConfig& config, bool with_opencv_indices) {
+Result<EnumeratedDevice> resolve_device_with_active_runtime(VendorSession& session, const FlashConfig& config,
+                                                            bool with_opencv_indices) {
     if (!has_selector(config)) {
         return unavailable("no device selector available (check config.vidpid or auto_select filter)");
     }
-    Result<DeviceList> listed = enumerate_devices_with_active_runtime(resolution_filter(config), with_opencv_indices);
+    Result<DeviceList> listed =
+        enumerate_devices_with_active_runtime(session, resolution_filter(config), with_opencv_indices);
     if (!listed.ok()) return listed.status();
     if (listed.value().empty()) return unavailable("no matching device found");
     return choose_device(config, listed.value());

@@ -8,9 +8,10 @@
 namespace velmora::uvc_stereo::win_detail {
 
 // The selected device by device_path, else serial_number (with vidpid), else
-// vidpid or auto_select. Same precondition as the enumeration: the caller
-// holds SonixGlobalLock and a successful SonixCam_Init.
-Result<EnumeratedDevice> resolve_device_with_active_runtime(const FlashConfig& config, bool with_opencv_indices);
+// vidpid or auto_select. Runs in the caller's vendor session, as the
+// enumeration does.
+Result<EnumeratedDevice> resolve_device_with_active_runtime(VendorSession& session, const FlashConfig& config,
+                                                            bool with_opencv_indices);
 
 }  // namespace velmora::uvc_stereo::win_detail
 
@@ -19,6 +20,7 @@ namespace velmora::uvc_stereo::detail {
 // How an operation finds its camera in a fresh enumeration; the real one is
 // win_detail::resolve_device_with_active_runtime. Tests substitute their own
 // to drive the failure paths that the vendor library cannot provoke.
-using DeviceResolver = Result<win_detail::EnumeratedDevice> (*)(const FlashConfig& config, bool with_opencv_indices);
+using DeviceResolver = Result<win_detail::EnumeratedDevice> (*)(win_detail::VendorSession& session,
+                                                                 const FlashConfig& config, bool with_opencv_indices);
 
 }  // namespace velmora::uvc_stereo::detail

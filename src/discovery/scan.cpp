@@ -2,8 +2,8 @@
 #include "velmora/uvc_stereo/scan.hpp"
 
 #include "discovery/device_enumeration.hpp"
-#include "transport/vendor/vendor_session.hpp"
-#include "transport/vendor/vendor_status.hpp"
+#include "vendor/vendor_session.hpp"
+#include "vendor/vendor_status.hpp"
 
 namespace velmora::uvc_stereo {
 
@@ -15,10 +15,10 @@ Result<std::vector<DeviceInfo>> scan_devices(const DeviceScanFilter& filter) {
         if (win_detail::is_no_device_error(win_detail::get_vendor_error_code(nullptr))) {
             return std::vector<DeviceInfo>{};
         }
-        return win_detail::make_vendor_status(ErrorCode::BackendError, "SonixCam_Init", nullptr);
+        return win_detail::VendorSession::init_failure(ErrorCode::BackendError);
     }
     Result<std::vector<win_detail::EnumeratedDevice>> listed =
-        win_detail::enumerate_devices_with_active_runtime(filter, true);
+        win_detail::enumerate_devices_with_active_runtime(vendor, filter, true);
     if (!listed.ok()) return listed.status();
 
     std::vector<DeviceInfo> infos;

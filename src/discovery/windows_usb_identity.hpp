@@ -40,7 +40,8 @@ bool vidpid_matches(const std::string& vidpid, std::uint16_t vid, std::uint16_t 
 bool parse_hex_u16(std::string_view digits, std::uint16_t& out);
 // Both ids from any text holding "vid_XXXX" and "pid_XXXX".
 bool parse_vid_pid(const std::string& text, std::uint16_t& vid, std::uint16_t& pid);
-// UTF-16 to UTF-8; null, empty or unconvertible text gives "".
+// UTF-16 to UTF-8 (platform/utf16.hpp): null or empty text gives "", a lone
+// surrogate becomes U+FFFD.
 std::string wide_to_utf8(const platform::WideChar* text);
 
 }  // namespace velmora::uvc_stereo::detail

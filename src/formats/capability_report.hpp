@@ -25,7 +25,7 @@ constexpr std::uint64_t kCapabilityImu = 4;
 // that sent none may be taken for a legacy camera.
 enum class XuProbeFailure : std::uint8_t {
     None,                 // a valid report was decoded
-    CameraNotReached,     // SonixCam_Init failed, the device was not found, or
+    CameraNotReached,     // Init failed, the device was not found, or
                           // SetNodeID/XuRead said the camera is gone
     ExtensionUnitFailed,  // SetNodeID or XuRead failed otherwise: how a legacy
                           // camera answers, or a passing fault of a reporting one

@@ -1,7 +1,7 @@
-// UTF-16 to UTF-8: WideCharToMultiByte on Windows, a converter of the same
-// behaviour elsewhere.
+// UTF-16 to UTF-8: the one conversion of the SDK, the same on every platform.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace velmora::uvc_stereo::platform {
@@ -14,8 +14,13 @@ using WideChar = wchar_t;
 using WideChar = char16_t;
 #endif
 
-// Converts a zero-terminated UTF-16 text. A null pointer, an empty text or a
-// text that does not convert (a lone surrogate) gives an empty string.
+// Converts the UTF-16 text in text[0, capacity) up to its first zero unit
+// (the whole span when it has none). A surrogate that is not half of a pair
+// becomes U+FFFD, as WideCharToMultiByte does without WC_ERR_INVALID_CHARS,
+// so the rest of a damaged text survives. A null pointer gives "".
+std::string utf16_to_utf8(const WideChar* text, std::size_t capacity);
+
+// The same for a zero-terminated text.
 std::string utf16_to_utf8(const WideChar* text);
 
 }  // namespace velmora::uvc_stereo::platform

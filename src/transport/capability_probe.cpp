@@ -6,10 +6,8 @@
 
 #include "discovery/device_resolution.hpp"
 #include "discovery/windows_usb_identity.hpp"
-#include "sonix_camera.h"
-#include "transport/vendor/vendor_session.hpp"
-#include "transport/vendor/vendor_status.hpp"
-#include "transport/vendor_xu.hpp"
+#include "vendor/vendor_calls.hpp"
+#include "vendor/vendor_status.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
@@ -24,28 +22,26 @@ XuCapabilityProbeResult failed_probe(Status status, XuProbeFailure why) {
 }
 
 // A failed SetNodeID or XuRead: the camera is gone, or it answered "no".
-XuCapabilityProbeResult failed_transfer(const char* operation, SonixLib::scDevice_t* record) {
-    const std::int32_t vendor_code = win_detail::get_vendor_error_code(record);
-    const XuProbeFailure why = win_detail::is_device_gone_error(vendor_code) ? XuProbeFailure::CameraNotReached
-                                                                              : XuProbeFailure::ExtensionUnitFailed;
-    return failed_probe(win_detail::make_vendor_status_for_code(ErrorCode::BackendError, operation, vendor_code), why);
+XuCapabilityProbeResult failed_transfer(vendor::CallStatus call) {
+    const XuProbeFailure why = win_detail::is_device_gone_error(call.vendor_code) ? XuProbeFailure::CameraNotReached
+                                                                                   : XuProbeFailure::ExtensionUnitFailed;
+    return failed_probe(std::move(call.status), why);
 }
 
-// Everything between SonixCam_Init and SonixCam_UnInit.
-XuCapabilityProbeResult read_capability_report(const DeviceInfo& device, DeviceResolver resolve) {
+// Everything between the vendor library's Init and UnInit.
+XuCapabilityProbeResult read_capability_report(win_detail::VendorSession& session, const DeviceInfo& device,
+                                               DeviceResolver resolve) {
     const FlashConfig selection = make_selection_config(device);
-    Result<win_detail::EnumeratedDevice> resolved = resolve(selection, false);
+    Result<win_detail::EnumeratedDevice> resolved = resolve(session, selection, false);
     if (!resolved.ok()) return failed_probe(resolved.status(), XuProbeFailure::CameraNotReached);
-    SonixLib::scDevice_t record = resolved.value().device;
+    vendor::DeviceRecord record = resolved.value().device;
 
-    if (!SonixCam_SetNodeID(&record, kCapabilityXuNodeId, kVendorXuGuid.data())) {
-        return failed_transfer("SonixCam_SetNodeID", &record);
-    }
+    vendor::CallStatus selected = vendor::set_node(session, record, kCapabilityXuNodeId, kVendorXuGuid);
+    if (!selected.ok()) return failed_transfer(std::move(selected));
     CapabilityReportBytes bytes{};
-    if (!SonixCam_XuRead(&record, bytes.data(), static_cast<std::uint8_t>(bytes.size()), kCapabilityXuSelector,
-                         kCapabilityXuNodeId)) {
-        return failed_transfer("SonixCam_XuRead", &record);
-    }
+    vendor::CallStatus read = vendor::xu_read(session, record, bytes.data(), static_cast<std::uint8_t>(bytes.size()),
+                                              kCapabilityXuSelector, kCapabilityXuNodeId);
+    if (!read.ok()) return failed_transfer(std::move(read));
     return interpret_xu_capability_bytes(bytes);
 }
 
@@ -73,7 +69,7 @@ XuCapabilityProbeResult probe_xu_capability_using(const DeviceInfo& device, Devi
     Status initialized = vendor.initialize(ErrorCode::DeviceUnavailable);
     if (!initialized.ok()) return failed_probe(std::move(initialized), XuProbeFailure::CameraNotReached);
     try {
-        return read_capability_report(device, resolve);
+        return read_capability_report(vendor, device, resolve);
     } catch (const std::exception& error) {
         return failed_probe(Status(ErrorCode::InternalError, error.what()), XuProbeFailure::NoValidReport);
     } catch (...) {

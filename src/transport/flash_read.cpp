@@ -3,6 +3,7 @@
 
 #include "formats/flash_record_layout.hpp"
 #include "transport/flash_session.hpp"
+#include "transport/flash_user_space.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"
 #include "velmora/uvc_stereo/flash_transport.hpp"
 
@@ -44,11 +45,7 @@ Result<FlashBlob> read_record(FlashSession& session) {
 }  // namespace
 
 Status probe_flash_transport(const FlashConfig& config) {
-    FlashSession session(config);
-    Status opened = detail::open_flash_session(session);
-    if (!opened.ok()) return opened;
-    std::vector<std::uint8_t> scratch;
-    return detail::read_flash_range(session, config.flash_user_space_address, scratch, kProbeLength);
+    return detail::read_user_space(config, kProbeLength).status();
 }
 
 Result<FlashBlob> read_blob_from_device(const FlashConfig& config) {

@@ -6,7 +6,6 @@
 
 #include "discovery/device_resolution.hpp"
 #include "platform/debug_output.hpp"
-#include "transport/vendor/vendor_status.hpp"
 #include "velmora/uvc_stereo/flash_range.hpp"
 
 namespace velmora::uvc_stereo::detail {
@@ -26,17 +25,15 @@ Status open_flash_session(FlashSession& session) {
     if (!initialized.ok()) return initialized;
 
     Result<win_detail::EnumeratedDevice> resolved =
-        win_detail::resolve_device_with_active_runtime(session.config, false);
+        win_detail::resolve_device_with_active_runtime(session.vendor, session.config, false);
     if (!resolved.ok()) return resolved.status();
     session.device = resolved.value().device;
     session.device_ready = true;
 
-    if (!SonixCam_GetSerialFlashType(&session.device, &session.flash_type)) {
-        return win_detail::make_vendor_status(ErrorCode::DeviceUnavailable, "SonixCam_GetSerialFlashType",
-                                              &session.device);
-    }
-    if (session.flash_type == SonixLib::SF_UNKNOW) {
-        return Status(ErrorCode::DeviceUnavailable, "SonixCam_GetSerialFlashType returned SF_UNKNOW");
+    Status flash_type = vendor::serial_flash_type(session.vendor, session.device, session.flash_type);
+    if (!flash_type.ok()) return flash_type;
+    if (session.flash_type == vendor::kNoSerialFlash) {
+        return Status(ErrorCode::DeviceUnavailable, vendor::kUnknownSerialFlashMessage);
     }
     return Status();
 }
@@ -61,14 +58,12 @@ Status read_flash_range(FlashSession& session, std::uint32_t address, std::vecto
     if (length == 0) return Status();
 
     // The range check keeps length within the 32-bit user-space size.
-    if (SonixCam_CstmReadFromSF(&session.device, address, out.data(), static_cast<std::uint32_t>(length))) {
-        return Status();
-    }
-    const Status vendor =
-        win_detail::make_vendor_status(ErrorCode::ReadFailed, "SonixCam_CstmReadFromSF", &session.device);
-    std::string text = format_flash_range_message(vendor.message(), address, length);
+    const Status read = vendor::read_flash(session.vendor, session.device, address, out.data(),
+                                           static_cast<std::uint32_t>(length));
+    if (read.ok()) return read;
+    std::string text = format_flash_range_message(read.message(), address, length);
     report_to_debugger(text);
-    return Status(vendor.code(), std::move(text));
+    return Status(read.code(), std::move(text));
 }
 
 std::string format_flash_range_message(const std::string& text, std::uint32_t address, std::uint64_t length) {

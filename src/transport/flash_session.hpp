@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "sonix_camera.h"
-#include "transport/vendor/vendor_session.hpp"
+#include "vendor/vendor_calls.hpp"
 #include "velmora/uvc_stereo/records.hpp"
 #include "velmora/uvc_stereo/status.hpp"
 
@@ -15,7 +14,7 @@ namespace velmora::uvc_stereo::detail {
 
 // Holds the vendor lock from construction to destruction (the vendor
 // session); on destruction the vendor library is uninitialised first (only
-// when SonixCam_Init succeeded), then the lock is released. Never shared or
+// when its Init succeeded), then the lock is released. Never shared or
 // copied.
 struct FlashSession {
     explicit FlashSession(const FlashConfig& caller_config);
@@ -27,11 +26,11 @@ struct FlashSession {
     FlashConfig config;
     win_detail::VendorSession vendor;  // after config: the lock is taken once the configuration is copied
     bool device_ready = false;
-    SonixLib::scDevice_t device;
-    SonixLib::scSerialFlashType_t flash_type = SonixLib::SF_UNKNOW;
+    vendor::DeviceRecord device;
+    vendor::SerialFlashType flash_type = vendor::kNoSerialFlash;
 };
 
-// SonixCam_Init, device resolution and the serial-flash type check.
+// The vendor library's Init, device resolution and the serial-flash check.
 Status open_flash_session(FlashSession& session);
 
 // Reads length bytes at address into out (resized to exactly length, zeroed

@@ -3,13 +3,10 @@
 
 #include <exception>
 
-#include "sonix_camera.h"
 #include "transport/capability_probe.hpp"
 #include "transport/imu_payload.hpp"
-#include "transport/vendor/vendor_session.hpp"
-#include "transport/vendor/vendor_status.hpp"
-#include "transport/vendor_xu.hpp"
 #include "transport/windows_imu_reader.hpp"
+#include "vendor/vendor_calls.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
@@ -34,18 +31,17 @@ Result<ReadImuResult> ImuReader::read() {
 
 namespace {
 
-// Runs in a vendor session with SonixCam_Init done: finds the device,
+// Runs in a vendor session with the library initialised: finds the device,
 // selects its IMU extension unit, and hands the session's Init on to the
 // reader, which keeps it until it is destroyed.
 Status open_imu_session(const DeviceInfo& device, const ImuTransportConfig& transport, DeviceResolver resolve,
-                        win_detail::VendorSession& vendor, std::unique_ptr<ImuReader::Impl>& session) {
-    Result<win_detail::EnumeratedDevice> resolved = resolve(make_selection_config(device), false);
+                        win_detail::VendorSession& session, std::unique_ptr<ImuReader::Impl>& reader) {
+    Result<win_detail::EnumeratedDevice> resolved = resolve(session, make_selection_config(device), false);
     if (!resolved.ok()) return resolved.status();
-    SonixLib::scDevice_t record = resolved.value().device;
-    if (!SonixCam_SetNodeID(&record, transport.xu_unit, kVendorXuGuid.data())) {
-        return win_detail::make_vendor_status(ErrorCode::BackendError, "SonixCam_SetNodeID", &record);
-    }
-    session = std::make_unique<WindowsImuReader>(record, transport, vendor.hand_off());
+    vendor::DeviceRecord record = resolved.value().device;
+    vendor::CallStatus selected = vendor::set_node(session, record, transport.xu_unit, kVendorXuGuid);
+    if (!selected.ok()) return std::move(selected.status);
+    reader = std::make_unique<WindowsImuReader>(record, transport, session.hand_off());
     return Status();
 }
 

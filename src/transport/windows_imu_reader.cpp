@@ -1,28 +1,23 @@
 // Reading IMU samples through the vendor library's extension-unit control.
 #include "transport/windows_imu_reader.hpp"
 
-#include <algorithm>
 #include <utility>
 
 #include "transport/imu_payload.hpp"
 #include "transport/monotonic_clock.hpp"
-#include "transport/vendor/sonix_global_lock.hpp"
-#include "transport/vendor/vendor_status.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
-WindowsImuReader::WindowsImuReader(const SonixLib::scDevice_t& device, const ImuTransportConfig& transport,
+WindowsImuReader::WindowsImuReader(const vendor::DeviceRecord& device, const ImuTransportConfig& transport,
                                    win_detail::HeldVendorInit vendor_init)
     : device_(device), transport_(transport), buffer_(transport.xu_length, 0), vendor_init_(std::move(vendor_init)) {}
 
 Result<ReadImuResult> WindowsImuReader::read() {
-    win_detail::SonixGlobalLock lock;
+    win_detail::VendorSession session(vendor_init_);
     const std::uint64_t t0 = monotonic_now_ns();
-    std::fill(buffer_.begin(), buffer_.end(), std::uint8_t{0});
-    if (!SonixCam_XuRead(&device_, buffer_.data(), transport_.xu_length, transport_.xu_selector,
-                         transport_.xu_unit)) {
-        return win_detail::make_vendor_status(ErrorCode::BackendError, "SonixCam_XuRead", &device_);
-    }
+    vendor::CallStatus read = vendor::xu_read(session, device_, buffer_.data(), transport_.xu_length,
+                                              transport_.xu_selector, transport_.xu_unit);
+    if (!read.ok()) return std::move(read.status);
     const std::uint64_t t1 = monotonic_now_ns();
 
     ReadImuResult sample;

@@ -5,19 +5,19 @@
 #include <cstdint>
 #include <vector>
 
-#include "sonix_camera.h"
 #include "transport/imu_reader.hpp"
 #include "transport/imu_transport_config.hpp"
-#include "transport/vendor/vendor_session.hpp"
+#include "vendor/vendor_calls.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
-// Owns one outstanding SonixCam_Init (handed off by the open's session) and
-// gives it back on destruction under the vendor lock, before its buffer is
-// freed. The extension unit stays selected.
+// Owns one outstanding Init of the vendor library (handed off by the open's
+// session) and gives it back on destruction under the vendor lock, before its
+// buffer is freed. The extension unit stays selected. Each read runs in a
+// vendor session on that Init.
 class WindowsImuReader final : public ImuReader::Impl {
 public:
-    WindowsImuReader(const SonixLib::scDevice_t& device, const ImuTransportConfig& transport,
+    WindowsImuReader(const vendor::DeviceRecord& device, const ImuTransportConfig& transport,
                      win_detail::HeldVendorInit vendor_init);
     WindowsImuReader(const WindowsImuReader&) = delete;
     WindowsImuReader& operator=(const WindowsImuReader&) = delete;
@@ -26,7 +26,7 @@ public:
     Result<ReadImuResult> read() override;
 
 private:
-    SonixLib::scDevice_t device_;
+    vendor::DeviceRecord device_;
     ImuTransportConfig transport_;
     std::vector<std::uint8_t> buffer_;  // xu_length bytes, allocated once
     win_detail::HeldVendorInit vendor_init_;  // declared last: given back first

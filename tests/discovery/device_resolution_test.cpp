@@ -9,7 +9,7 @@
 #include "sonix_virtual/vcam_control.h"
 #include "support/virtual_camera.hpp"
 #include "support/virtual_camera_test.hpp"
-#include "transport/vendor/vendor_session.hpp"
+#include "vendor/vendor_session.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
@@ -30,7 +30,7 @@ VirtualCamera camera(std::string id, std::uint16_t pid, std::string serial) {
 Result<win_detail::EnumeratedDevice> resolve(const FlashConfig& config) {
     win_detail::VendorSession vendor;
     if (!vendor.try_initialize()) return Status(ErrorCode::BackendError, "test could not initialise the vendor library");
-    return win_detail::resolve_device_with_active_runtime(config, false);
+    return win_detail::resolve_device_with_active_runtime(vendor, config, false);
 }
 
 class DeviceResolutionTest : public test_support::VirtualCameraTest {

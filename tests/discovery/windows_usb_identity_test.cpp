@@ -176,36 +176,5 @@ TEST(TextHelpersTest, CaseAndSeparators) {
     EXPECT_FALSE(detail::equals_ignore_ascii_case("\xC3\x84", "\xC3\xA4"));
 }
 
-std::vector<platform::WideChar> utf16(std::initializer_list<std::uint16_t> units) {
-    std::vector<platform::WideChar> text;
-    for (const std::uint16_t unit : units) text.push_back(static_cast<platform::WideChar>(unit));
-    text.push_back(0);
-    return text;
-}
-
-TEST(WideToUtf8Test, Conversions) {
-    struct Row {
-        const char* label;
-        std::vector<platform::WideChar> text;
-        std::string expected;
-    };
-    const Row rows[] = {
-        {"ASCII", utf16({'C', 'a', 'm'}), "Cam"},
-        {"two-byte character", utf16({0x00E4}), "\xC3\xA4"},
-        {"three-byte character", utf16({0x20AC}), "\xE2\x82\xAC"},
-        {"four-byte character from a surrogate pair", utf16({'x', 0xD83D, 0xDCF7}), "x\xF0\x9F\x93\xB7"},
-        {"empty", utf16({}), ""},
-        {"lone high surrogate", utf16({'a', 0xD83D, 'b'}), ""},
-        {"lone high surrogate at the end", utf16({'a', 0xD83D}), ""},
-        {"lone low surrogate", utf16({'a', 0xDCF7}), ""},
-        {"reversed pair", utf16({0xDCF7, 0xD83D}), ""},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.label);
-        EXPECT_EQ(detail::wide_to_utf8(row.text.data()), row.expected);
-    }
-    EXPECT_EQ(detail::wide_to_utf8(nullptr), "");
-}
-
 }  // namespace
 }  // namespace velmora::uvc_stereo

@@ -93,6 +93,10 @@ expect_run "IMU 4:" consumers/example-c/example_c
 expect_run "IMU 4:" consumers/example-cpp/example_cpp
 # The tool finds its libraries through its run path, without LD_LIBRARY_PATH.
 expect_run "2 cameras found" env -u LD_LIBRARY_PATH "$usr/bin/velmora-stereo" scan
+# It holds its own copy of the core: an SDK library beside it would put a
+# second core, with a second vendor lock, into its process.
+tool_needs=$(readelf -d "$usr/bin/velmora-stereo")
+grep -q 'NEEDED.*libvelmora_uvc_stereo' <<<"$tool_needs" && fail "velmora-stereo links an SDK library beside its own core"
 
 # --- The tarball holds the same files under one top folder.
 mkdir tarball

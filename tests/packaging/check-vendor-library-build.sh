@@ -48,7 +48,7 @@ bash "$repository/scripts/check-contract-exports.sh" "$contract_dll"
 x86_64-w64-mingw32-dlltool --input-def "$stand_in/SonixCamera.def" --dllname SonixCamera.dll \
     --output-lib "$stand_in/SonixCamera.lib"
 cp "$contract_dll" "$stand_in/"
-cp "$repository/src/transport/vendor/sonix/sonix_camera.h" "$stand_in/include/"
+cp "$repository/src/vendor/sonix/sonix_camera.h" "$stand_in/include/"
 
 # --- Configure and build; tests and benchmarks are left out by the configuration.
 cmake -S "$repository" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repository/cmake/mingw-w64-x86_64.cmake" \

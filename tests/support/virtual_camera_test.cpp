@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "sonix_virtual/vcam_control.hpp"
-#include "transport/vendor/sonix_global_lock.hpp"
+#include "vendor/sonix_global_lock.hpp"
 #include "velmora/uvc_stereo/scan.hpp"
 
 namespace velmora::uvc_stereo::test_support {

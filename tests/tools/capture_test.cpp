@@ -147,7 +147,7 @@ TEST_F(CaptureTest, CapturesWhatTheCameraAnsweredAndWhatFailed) {
          [](const Json& d) {
              EXPECT_FALSE(d.contains("capability"));
              EXPECT_FALSE(d.contains("imu"));
-             EXPECT_TRUE(contains(d.at("comment"), "IMU: SonixCam_SetNodeID failed (vendor code 5) after 0 samples"));
+             EXPECT_TRUE(contains(d.at("comment"), "IMU: SonixCam_SetNodeID failed: vendor_code=ecGetKsControlFail(5) after 0 samples"));
          }},
         {"failing queries stay failing",
          one_camera(R"("id_bytes": "fail", "product_name": null, "descriptor_text": null, "firmware_version": null)"),
@@ -191,7 +191,7 @@ TEST_F(CaptureTest, CapturesWhatTheCameraAnsweredAndWhatFailed) {
          {},
          [](const Json& d) {
              EXPECT_FALSE(d.contains("flash"));
-             EXPECT_TRUE(contains(d.at("comment"), "flash: SonixCam_CstmReadFromSF failed (vendor code 12); left out"));
+             EXPECT_TRUE(contains(d.at("comment"), "flash: SonixCam_CstmReadFromSF failed: vendor_code=ecWriteFlashFail(12); left out"));
          },
          false},
         {"an IMU that stops answering keeps its samples and stops again",

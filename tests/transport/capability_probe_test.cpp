@@ -127,11 +127,15 @@ TEST_F(CapabilityProbeTest, FailuresComeBackAsStateOneWithTheirReason) {
     }
 }
 
-Result<win_detail::EnumeratedDevice> resolver_throwing_std(const FlashConfig&, bool) {
+Result<win_detail::EnumeratedDevice> resolver_throwing_std(win_detail::VendorSession&, const FlashConfig&,
+                                                           bool) {
     throw std::runtime_error("enumeration exploded");
 }
 
-Result<win_detail::EnumeratedDevice> resolver_throwing_other(const FlashConfig&, bool) { throw 42; }
+Result<win_detail::EnumeratedDevice> resolver_throwing_other(win_detail::VendorSession&, const FlashConfig&,
+                                                             bool) {
+    throw 42;
+}
 
 TEST_F(CapabilityProbeTest, ExceptionsInsideAreCaughtAndTheLibraryBalanced) {
     struct Row {

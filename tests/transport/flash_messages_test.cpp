@@ -5,7 +5,7 @@
 #include <string>
 
 #include "transport/flash_session.hpp"
-#include "transport/vendor_xu.hpp"
+#include "vendor/extension_unit.hpp"
 
 namespace velmora::uvc_stereo::detail {
 namespace {

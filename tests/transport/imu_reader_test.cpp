@@ -157,11 +157,15 @@ TEST_F(ImuReaderTest, RefusedOpensMakeNoVendorCall) {
     }
 }
 
-Result<win_detail::EnumeratedDevice> resolver_throwing_std(const FlashConfig&, bool) {
+Result<win_detail::EnumeratedDevice> resolver_throwing_std(win_detail::VendorSession&, const FlashConfig&,
+                                                           bool) {
     throw std::length_error("selection exploded");
 }
 
-Result<win_detail::EnumeratedDevice> resolver_throwing_other(const FlashConfig&, bool) { throw 'x'; }
+Result<win_detail::EnumeratedDevice> resolver_throwing_other(win_detail::VendorSession&, const FlashConfig&,
+                                                             bool) {
+    throw 'x';
+}
 
 TEST_F(ImuReaderTest, ExceptionsDuringOpenAreCaughtAndTheLibraryBalanced) {
     struct Row {

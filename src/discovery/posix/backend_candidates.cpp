@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "discovery/backend_candidates.hpp"
-#include "transport/vendor/posix/vendor_library_symbols.hpp"
 #include "sonix_virtual/vcam_control.h"
+#include "vendor/library_symbols.hpp"
 
 namespace velmora::uvc_stereo::win_detail {
 
@@ -25,7 +25,7 @@ struct VirtualBackendLists {
 
 template <typename Function>
 void look_up(Function& function, const char* name) {
-    function = reinterpret_cast<Function>(detail::find_vendor_library_symbol(name));
+    function = reinterpret_cast<Function>(vendor::find_library_symbol(name));
 }
 
 // Looked up once: the vendor library stays loaded as long as the SDK is.

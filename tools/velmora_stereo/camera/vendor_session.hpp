@@ -7,10 +7,10 @@
 // the id descriptor, the serial-flash type, failing descriptor queries, reports
 // and flash records that do not validate, IMU sentinel answers and bytes past
 // 17. Re-encoding would need an encoder per format and would still lose those
-// cases; fourteen plain vendor functions read them exactly. The session keeps
-// the vendor library's rules: one SonixCam_Init, balanced by the destructor,
-// and no SDK call while it is open. The tool is single-threaded, so the SDK's
-// process-wide lock has no other user to keep out.
+// cases. The calls go through the core's vendor room (the tool links the core
+// statically), so they keep the SDK's rules: the process-wide lock is held
+// for the whole session, one Init is balanced by the destructor, and the
+// failure texts are the SDK's.
 #pragma once
 
 #include <array>
@@ -22,14 +22,13 @@
 #include <velmora/uvc_stereo/records.hpp>
 #include <velmora/uvc_stereo/status.hpp>
 
-#include "sonix_camera.h"
+#include "vendor/vendor_calls.hpp"
 
 namespace velmora::stereo_tool {
 
 class VendorSession {
 public:
     VendorSession();
-    ~VendorSession();
     VendorSession(const VendorSession&) = delete;
     VendorSession& operator=(const VendorSession&) = delete;
 
@@ -55,16 +54,11 @@ public:
     uvc_stereo::Result<std::vector<std::uint8_t>> read_flash(std::uint32_t address, std::uint32_t length);
 
 private:
-    // "SonixCam_XuRead failed (vendor code 5)"
-    uvc_stereo::Status vendor_failure(const char* function, uvc_stereo::ErrorCode code);
-
-    bool initialised_ = false;
+    uvc_stereo::win_detail::VendorSession session_;  // first: the lock outlives every call below
+    uvc_stereo::Status initialised_;
     bool attached_ = false;
     std::vector<std::uint8_t> selected_units_;
-    SonixLib::scDevice_t record_;
+    uvc_stereo::vendor::DeviceRecord record_;
 };
-
-// UTF-16 text up to its terminating zero, as UTF-8 (unpaired surrogates become U+FFFD).
-std::string utf16_to_utf8(const SonixLib::scWideChar* text, std::size_t capacity);
 
 }  // namespace velmora::stereo_tool

@@ -1,14 +1,14 @@
-// Run-time lookup of functions in the vendor library the SDK was loaded with.
-#include "transport/vendor/posix/vendor_library_symbols.hpp"
+// Run-time lookup in the camera library through the dynamic loader.
+#include "vendor/library_symbols.hpp"
 
 #include <dlfcn.h>
 
 #include "sonix_camera.h"
 
-namespace velmora::uvc_stereo::detail {
+namespace velmora::uvc_stereo::vendor {
 
-void* find_vendor_library_symbol(const char* name) {
-    // The file that holds the SDK's SonixCam_Init is the vendor library.
+void* find_library_symbol(const char* name) {
+    // The file that holds the SDK's SonixCam_Init is the camera library.
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&SonixCam_Init), &info) == 0 || info.dli_fname == nullptr) return nullptr;
     void* library = dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD);
@@ -20,4 +20,4 @@ void* find_vendor_library_symbol(const char* name) {
     return symbol;
 }
 
-}  // namespace velmora::uvc_stereo::detail
+}  // namespace velmora::uvc_stereo::vendor

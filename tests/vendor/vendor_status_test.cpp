@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "transport/vendor/vendor_status.hpp"
+#include "vendor/vendor_status.hpp"
 #include "support/transport_camera.hpp"
 
 namespace velmora::uvc_stereo::transport_test {

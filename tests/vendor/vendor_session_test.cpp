@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "sonix_virtual/vcam_control.h"
-#include "transport/vendor/vendor_session.hpp"
+#include "vendor/vendor_session.hpp"
 #include "support/transport_camera.hpp"
 
 namespace velmora::uvc_stereo::transport_test {
@@ -90,6 +90,36 @@ TEST_F(VendorSessionTest, AHandedOffInitOutlivesTheSessionButNotItsHolder) {
     EXPECT_FALSE(moved.holds());
     EXPECT_EQ(vcam_init_depth(), 0);
     EXPECT_EQ(vcam_count_calls("SonixCam_UnInit"), 1u);
+}
+
+TEST_F(VendorSessionTest, ASessionOnAHeldInitTakesTheLockButNeitherInitialisesNorUninitialises) {
+    HeldVendorInit held;
+    {
+        VendorSession opening;
+        ASSERT_TRUE(opening.try_initialize());
+        held = opening.hand_off();
+    }
+    vcam_clear_call_log();
+    {
+        const VendorSession on_held(held);
+        EXPECT_TRUE(on_held.initialized());
+        EXPECT_FALSE(vendor_lock_free());
+    }
+    {
+        VendorSession on_held(held);
+        EXPECT_TRUE(on_held.try_initialize());  // initialised already: no second Init
+        EXPECT_FALSE(on_held.hand_off().holds());  // the Init is the holder's, not the session's
+    }
+    EXPECT_EQ(vcam_call_count(), 0u);
+    EXPECT_TRUE(vendor_lock_free());
+    EXPECT_EQ(vcam_init_depth(), 1);
+
+    // On an empty holder a session is an ordinary one.
+    const HeldVendorInit empty;
+    VendorSession on_empty(empty);
+    EXPECT_FALSE(on_empty.initialized());
+    held = HeldVendorInit();
+    EXPECT_EQ(vcam_init_depth(), 0);
 }
 
 TEST_F(VendorSessionTest, NothingIsHandedOffWithoutASuccessfulInit) {

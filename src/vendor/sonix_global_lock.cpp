@@ -1,5 +1,5 @@
 // The process-wide vendor lock.
-#include "transport/vendor/sonix_global_lock.hpp"
+#include "vendor/sonix_global_lock.hpp"
 
 #include "platform/recursive_lock.hpp"
 

@@ -1,5 +1,5 @@
 // Vendor error codes and their names.
-#include "transport/vendor/vendor_status.hpp"
+#include "vendor/vendor_status.hpp"
 
 #include <array>
 #include <cstdio>

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "support/virtual_camera_test.hpp"
-#include "transport/vendor/sonix_global_lock.hpp"
+#include "vendor/sonix_global_lock.hpp"
 
 namespace velmora::uvc_stereo::win_detail {
 namespace {

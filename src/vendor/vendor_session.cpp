@@ -1,12 +1,14 @@
 // The vendor session and the Init it can hand off.
-#include "transport/vendor/vendor_session.hpp"
+#include "vendor/vendor_session.hpp"
 
 #include <utility>
 
 #include "sonix_camera.h"
-#include "transport/vendor/vendor_status.hpp"
+#include "vendor/vendor_status.hpp"
 
 namespace velmora::uvc_stereo::win_detail {
+
+VendorSession::VendorSession(const HeldVendorInit& held) noexcept : on_held_init_(held.holds()) {}
 
 VendorSession::~VendorSession() {
     // The lock member is released after this body, so UnInit still runs under it.
@@ -14,12 +16,16 @@ VendorSession::~VendorSession() {
 }
 
 bool VendorSession::try_initialize() {
-    if (!initialized_) initialized_ = SonixCam_Init();
-    return initialized_;
+    if (!initialized()) initialized_ = SonixCam_Init();
+    return initialized();
 }
 
 Status VendorSession::initialize(ErrorCode failure_code) {
     if (try_initialize()) return Status();
+    return init_failure(failure_code);
+}
+
+Status VendorSession::init_failure(ErrorCode failure_code) {
     return make_vendor_status(failure_code, "SonixCam_Init", nullptr);
 }
 
