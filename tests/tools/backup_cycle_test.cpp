@@ -163,6 +163,128 @@ TEST_F(BackupCycle, RestorePutsTheDocumentBackAndBacksUpWhatItReplaces) {
     EXPECT_TRUE(contains(by_sidecar.out, "backup:   none (--no-backup)"));
 }
 
+// A camera "d" (legacy layout: a 4096-byte user space) whose flash holds blocks.
+std::string camera_holding(const std::string& blocks, bool write_protected = false) {
+    return R"({"devices": [{"id": "d", "vid": "0x0C45", "pid": "0x0645", "serial_number": "D1",
+        "capability": "zeros", "flash": {"write_protected": )" +
+           std::string(write_protected ? "true" : "false") + R"(, "blocks": )" + blocks + "}}]}";
+}
+
+const std::string kDamagedWithStray = R"([{"address": "0x51000", "hex": "4B 56 4F 5A 00 00 10 00 02 00 00 00 00 00 00 00 7B 7D"},
+    {"address": "0x51800", "hex": "BB"}])";
+
+TEST_F(BackupCycle, RawContentIsRestoredByteForByte) {
+    struct Row {
+        const char* label;
+        std::string scenario;     // empty: the default one, with poke written over cam0's record
+        std::vector<std::uint8_t> poke;  // written at the start of the user space before the test
+        std::string device;
+        std::uint32_t user_space; // compared whole, before and after
+        std::string document;     // what write-json puts over the content
+        std::string restored;     // the summary's "restored" line
+    };
+    const std::string long_document = R"({"notes": ")" + std::string(6000, 'n') + R"("})";
+    const std::vector<Row> rows = {
+        {"a damaged record and a stray byte, behind write protection", camera_holding(kDamagedWithStray, true), {}, "d",
+         4096, R"({"a long enough new document": [1, 2, 3]})", "restored: 2049 bytes, damaged record"},
+        {"unknown content shorter than the record that replaced it",
+         camera_holding(R"([{"address": "0x51000", "hex": "00 11 22"}])"), {}, "d", 4096,
+         R"({"replacement": "longer than three bytes"})", "restored: 3 bytes, unknown content"},
+        // The new record reaches into the second sector; putting back 414 bytes
+        // must leave that sector erased as it was, not holding the record's tail.
+        {"raw content under a record that spans two sectors", "", {0x00, 0x11, 0x22, 0x33}, "cam0", 0x10000, long_document,
+         "restored: 414 bytes, "},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        if (row.scenario.empty()) {
+            vcam_load_default_scenario();
+        } else {
+            ASSERT_EQ(vcam_load_scenario_json(row.scenario.c_str()), 0) << vcam_last_error();
+        }
+        if (!row.poke.empty()) {
+            ASSERT_EQ(vcam_flash_poke(row.device.c_str(), kUserSpace, row.poke.data(),
+                                      static_cast<std::uint32_t>(row.poke.size())),
+                      0);
+        }
+        fs::remove_all(backups());
+        const std::vector<std::uint8_t> before = sonix_virtual::flash_bytes(row.device, kUserSpace, row.user_space);
+        const auto written = run({"write-json", "--backup-dir", backups(), "-"}, row.document);
+        ASSERT_EQ(written.exit_code, kExitSuccess) << written.err;
+        ASSERT_NE(sonix_virtual::flash_bytes(row.device, kUserSpace, row.user_space), before);
+        const auto saved = record_files(backups());
+        ASSERT_EQ(saved.size(), 1u);
+
+        // Without a selector: the camera the sidecar names; what it holds now is backed up first.
+        const auto restored = run({"restore", saved[0].string(), "--backup-dir", backups()});
+        ASSERT_EQ(restored.exit_code, kExitSuccess) << restored.err;
+        EXPECT_TRUE(contains(restored.out, row.restored)) << restored.out;
+        EXPECT_TRUE(contains(restored.out, "verified: yes (read back and compared)")) << restored.out;
+        EXPECT_EQ(sonix_virtual::flash_bytes(row.device, kUserSpace, row.user_space), before)
+            << "the user space exactly as it was";
+        EXPECT_EQ(vcam_init_depth(), 0) << "the vendor session was left open";
+        EXPECT_EQ(record_files(backups()).size(), 2u) << "the replaced document is kept too";
+    }
+}
+
+TEST_F(BackupCycle, AFailedRawRestoreSaysHowToGetBack) {
+    struct Row {
+        const char* label;
+        void (*fault)();
+        std::string error;  // the SDK's text on the error line
+        void (*mend)();
+    };
+    const std::vector<Row> rows = {
+        // Beyond the document's record, so the backup of the document is read whole.
+        {"a byte that does not stick", [] { ASSERT_EQ(vcam_flash_set_stuck_byte("d", 0x51800, 0x00), 0); },
+         "verify_after_write failed: readback mismatch at offset 0x800 (expected=0xBB, actual=0x00)",
+         [] { ASSERT_EQ(vcam_flash_clear_stuck_bytes("d"), 0); }},
+        {"the camera unplugged between the erase and the write",
+         [] { ASSERT_EQ(vcam_detach_at_call("d", "SonixCam_WriteToSF", 1), 0); },
+         "the camera was unplugged: SonixCam_WriteToSF failed: vendor_code=ecDeviceDisconnect(7)",
+         [] { ASSERT_EQ(vcam_reattach_device("d"), 0); }},
+    };
+    const std::string document = R"({"kept":"while the restore fails"})";  // as read-json prints it
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.label);
+        ASSERT_EQ(vcam_load_scenario_json(camera_holding(kDamagedWithStray).c_str()), 0) << vcam_last_error();
+        const std::vector<std::uint8_t> damaged = sonix_virtual::flash_bytes("d", kUserSpace, 4096);
+        fs::remove_all(backups());
+        ASSERT_EQ(run({"write-json", "--backup-dir", backups(), "-"}, document).exit_code, kExitSuccess);
+        const fs::path raw = record_files(backups()).at(0);
+
+        row.fault();
+        const auto failed = run({"restore", raw.string(), "--backup-dir", backups()});
+        row.mend();
+        EXPECT_EQ(failed.exit_code, kExitFailure);
+        EXPECT_TRUE(contains(failed.err, row.error)) << failed.err;
+        const auto files = record_files(backups());
+        ASSERT_EQ(files.size(), 2u);
+        const fs::path of_document = files[0] == raw ? files[1] : files[0];
+        EXPECT_TRUE(contains(failed.err, "note: what the camera held before is saved in " + of_document.string() + "\n"))
+            << failed.err;
+        EXPECT_TRUE(contains(failed.err, "note: to put it back, run: velmora-stereo restore " + of_document.string() + "\n"))
+            << failed.err;
+
+        // The command it gives brings the document back, and the raw backup is still good.
+        const auto back = run({"restore", of_document.string(), "--no-backup"});
+        ASSERT_EQ(back.exit_code, kExitSuccess) << back.err;
+        EXPECT_EQ(run({"read-json"}).out, document + "\n");
+        ASSERT_EQ(run({"restore", raw.string(), "--no-backup"}).exit_code, kExitSuccess);
+        EXPECT_EQ(sonix_virtual::flash_bytes("d", kUserSpace, 4096), damaged);
+    }
+}
+
+TEST_F(BackupCycle, AnEmptyRawBackupIsRefusedBeforeTheCameraIsTouched) {
+    ASSERT_EQ(vcam_load_scenario_json(camera_holding(kDamagedWithStray).c_str()), 0) << vcam_last_error();
+    const std::vector<std::uint8_t> before = sonix_virtual::flash_bytes("d", kUserSpace, 4096);
+    test_support::write_file(folder_.path() / "empty.rec", "");
+    const auto result = run({"restore", folder_.file("empty.rec"), "--index", "0", "--force", "--no-backup"});
+    EXPECT_EQ(result.exit_code, kExitFailure);
+    EXPECT_TRUE(contains(result.err, "the backup cannot go onto this camera: the backup holds no bytes")) << result.err;
+    EXPECT_EQ(sonix_virtual::flash_bytes("d", kUserSpace, 4096), before);
+}
+
 TEST_F(BackupCycle, RestoreRefusesAnotherCamerasBackupUnlessForced) {
     const std::string cam0_original = run({"read-json", "--index", "0"}).out;
     ASSERT_EQ(write().exit_code, kExitSuccess);

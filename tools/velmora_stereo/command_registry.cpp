@@ -87,8 +87,9 @@ std::vector<CommandSpec> build_commands() {
          run_capture},
         {"restore", "FILE", "write a backup back to its camera",
          "Writes a backup (FILE is its .rec file or its .json sidecar) back to the camera\n"
-         "its sidecar names, found by serial number, then reads it back and compares. What\n"
-         "the camera holds is backed up first. Putting a backup on another camera needs\n"
+         "its sidecar names, found by serial number, then reads it back and compares. A raw\n"
+         "backup (damaged record, unknown content) goes back byte for byte. What the\n"
+         "camera holds is backed up first. Putting a backup on another camera needs\n"
          "--index, --serial or --path and --force. Ctrl-C or SIGTERM during the write lets\n"
          "it finish first.",
          with_selection({{"force", "", "restore onto another camera, or a backup without a sidecar"},

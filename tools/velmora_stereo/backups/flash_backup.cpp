@@ -8,7 +8,6 @@
 #include "command_line/shell_quote.hpp"
 #include "output/error_report.hpp"
 #include "output/file_io.hpp"
-#include "camera/raw_flash.hpp"
 
 namespace velmora::stereo_tool {
 namespace {
@@ -18,8 +17,8 @@ namespace uvc = velmora::uvc_stereo;
 constexpr const char* kNoBackupHint = "use --no-backup to go on without a backup";
 constexpr std::size_t kLeadingBytes = 16;
 
-BackupStep nothing_saved(std::string summary) { return {std::move(summary), kExitSuccess, {}, false}; }
-BackupStep stopped(int exit_code) { return {{}, exit_code, {}, false}; }
+BackupStep nothing_saved(std::string summary) { return {std::move(summary), kExitSuccess, {}}; }
+BackupStep stopped(int exit_code) { return {{}, exit_code, {}}; }
 
 BackupDescription describe_for_sidecar(const uvc::Device& device, const uvc::FlashConfig& config,
                                        const FlashContent& content, const char* reason, const std::string& time) {
@@ -71,10 +70,6 @@ std::string describe_content(const FlashContent& content) {
     return {};
 }
 
-bool restorable_content(const std::string& content_kind) {
-    return content_kind == "record" || raw_flash_writer_available();
-}
-
 BackupStep save_content_backup(const uvc::Device& device, const uvc::FlashConfig& config, const FlashContent& content,
                                const char* reason, const ToolContext& context) {
     if (context.options.has("no-backup")) return nothing_saved("none (--no-backup)");
@@ -87,8 +82,7 @@ BackupStep save_content_backup(const uvc::Device& device, const uvc::FlashConfig
     const BackupDescription description = describe_for_sidecar(device, config, content, reason, iso_utc_time(now));
     const SavedBackup saved = save_backup(folder.folder, description, content.bytes, now);
     if (!saved.error.empty()) return stopped(report_file_problem(saved.error + " (" + kNoBackupHint + ")", context.err));
-    return {display_path(saved.record_file) + " (" + describe_content(content) + ")", kExitSuccess, saved.record_file,
-            restorable_content(description.content)};
+    return {display_path(saved.record_file) + " (" + describe_content(content) + ")", kExitSuccess, saved.record_file};
 }
 
 std::string restore_command(const std::filesystem::path& file, const uvc::DeviceInfo& camera) {
@@ -100,7 +94,7 @@ std::string restore_command(const std::filesystem::path& file, const uvc::Device
 void note_backup_after_failure(const BackupStep& backup, const uvc::DeviceInfo& camera, std::ostream& err) {
     if (backup.file.empty()) return;
     err << "note: what the camera held before is saved in " << display_path(backup.file) << '\n';
-    if (backup.restorable) err << "note: to put it back, run: " << restore_command(backup.file, camera) << '\n';
+    err << "note: to put it back, run: " << restore_command(backup.file, camera) << '\n';
 }
 
 }  // namespace velmora::stereo_tool

@@ -27,14 +27,10 @@ uvc_stereo::Result<FlashContent> read_camera_content(const uvc_stereo::Device& d
 // "414-byte record, version 1", "damaged record, 18 bytes", "blank".
 std::string describe_content(const FlashContent& content);
 
-// Whether restore can put back a backup of this kind in this build.
-bool restorable_content(const std::string& content_kind);
-
 struct BackupStep {
     std::string summary;          // the "backup" line of the command's summary
     int exit_code = kExitSuccess; // anything else: stop, nothing was written
     std::filesystem::path file;   // the saved bytes; empty when nothing was saved
-    bool restorable = false;      // restore can put the saved bytes back
 };
 
 // Unless --no-backup: saves content (anything but a blank flash) with its
@@ -47,8 +43,8 @@ BackupStep save_content_backup(const uvc_stereo::Device& device, const uvc_stere
 // with --path when the camera has no serial number to find it by.
 std::string restore_command(const std::filesystem::path& file, const uvc_stereo::DeviceInfo& camera);
 
-// After a failed write: where the previous content is kept and, when it can
-// be put back, the exact command that does it.
+// After a failed write: where the previous content is kept and the exact
+// command that puts it back (records and raw content alike).
 void note_backup_after_failure(const BackupStep& backup, const uvc_stereo::DeviceInfo& camera, std::ostream& err);
 
 }  // namespace velmora::stereo_tool

@@ -11,11 +11,12 @@
 
 namespace velmora::stereo_tool {
 
-// Whether this build has the camera library's raw flash writer.
-bool raw_flash_writer_available();
-
-// Erases the sectors bytes cover, writes bytes at the start of the user space
-// config names and reads them back; the status says how it went.
-uvc_stereo::Status write_user_space_raw(const uvc_stereo::FlashConfig& config, const std::vector<std::uint8_t>& bytes);
+// Writes bytes at the start of the user space config names through the
+// core's flash path, the one its record writer takes (lock, Init, write
+// protection released, the sectors the bytes cover erased, one write), and
+// always reads them back and compares them, whatever config says: a restore
+// that cannot show the bytes stuck has not restored anything. The failures
+// are the core's, with their addresses and vendor codes.
+uvc_stereo::Status write_user_space_raw(uvc_stereo::FlashConfig config, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace velmora::stereo_tool

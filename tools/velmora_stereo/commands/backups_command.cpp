@@ -27,9 +27,8 @@ std::string content_cell(const BackupDescription& d) {
     return d.content == "record" ? "record v" + std::to_string(d.record_version) : d.content;
 }
 
-bool restorable(const CheckedBackup& backup) {
-    return backup.whole() && backup.description && restorable_content(backup.description->content);
-}
+// A backup restore accepts without a selector: whole, and naming its camera.
+bool restorable(const CheckedBackup& backup) { return backup.whole() && backup.description.has_value(); }
 
 uvc::DeviceInfo device_of(const BackupIdentity& camera) {
     uvc::DeviceInfo device;

@@ -111,13 +111,13 @@ uvc::Status check_restorable(const std::string& content, const CheckedBackup& ba
         const auto blob = uvc::parse_and_validate_raw_blob(backup.bytes, config);
         return blob.ok() ? uvc::Status() : blob.status();
     }
+    if (backup.bytes.empty()) return uvc::Status(uvc::ErrorCode::InvalidLength, "the backup holds no bytes");
     if (backup.bytes.size() > config.flash_user_space_size) {
         return uvc::Status(uvc::ErrorCode::InvalidLength, "the backup holds " + std::to_string(backup.bytes.size()) +
                                                               " bytes, more than the camera's " +
                                                               std::to_string(config.flash_user_space_size) +
                                                               "-byte user space");
     }
-    if (!raw_flash_writer_available()) return write_user_space_raw(config, backup.bytes);
     return {};
 }
 
