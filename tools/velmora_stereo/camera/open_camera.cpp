@@ -50,7 +50,7 @@ OpenedCamera open_camera(const uvc::DeviceInfo& device, std::uint32_t required_c
     if (!opened.ok()) {
         camera.exit_code = report_failure(opened.status(), context.err);
         const std::string flash_note = (required_capabilities & kRequireFlash) != 0 ? flash_unreachable_note() : "";
-        for (const std::string& note : {camera_access_note(selected.value()), flash_note}) {
+        for (const std::string& note : {camera_access_note(device), flash_note}) {
             if (!note.empty()) context.err << "note: " << note << '\n';
         }
         return camera;
