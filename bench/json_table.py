@@ -15,7 +15,7 @@ import sys
 CONTENDERS = [
     ("sdk_minify", "SDK minify"),
     ("sdk_minify_sse2", "SDK minify, SSE2 path"),
-    ("reference_minify", "previous minifier"),
+    ("reference_minify", "reference minifier"),
     ("rapidjson_reader_writer", "RapidJSON Reader+Writer"),
     ("simdjson_dom_parse", "simdjson DOM parse"),
     ("simdjson_dom_parse_avx2", "simdjson DOM parse (AVX2)"),

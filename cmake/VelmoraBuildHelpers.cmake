@@ -34,3 +34,38 @@ function(velmora_add_test)
         set_tests_properties(${ARG_NAME} PROPERTIES LABELS "${ARG_LABELS}")
     endif()
 endfunction()
+
+# A test that runs against mocked cameras: the command runs inside a umockdev
+# testbed (tests/mocked_cameras/testbed.py under umockdev-wrapper) holding the
+# named fixtures, optionally with a camera library preloaded (the uvcvideo
+# library, for programs that link the SDK) and NAME=VALUE settings. Not added
+# without umockdev. PYTEST runs pytest (Debian's interpreter, whose gi module
+# reaches umockdev) over the given files instead of a command.
+#   velmora_add_mocked_test(NAME name FIXTURES f... [CAMERA_LIBRARY file] [ENV n=v...]
+#                           COMMAND ... | PYTEST file...)
+function(velmora_add_mocked_test)
+    cmake_parse_arguments(ARG "" "NAME;CAMERA_LIBRARY" "FIXTURES;COMMAND;PYTEST;ENV" ${ARGN})
+    find_program(VELMORA_UMOCKDEV_WRAPPER umockdev-wrapper)
+    find_program(VELMORA_SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+    if(NOT VELMORA_UMOCKDEV_WRAPPER OR NOT VELMORA_SYSTEM_PYTHON)
+        message(STATUS "${ARG_NAME} left out: umockdev-wrapper or /usr/bin/python3 missing (scripts/install-dependencies.sh)")
+        return()
+    endif()
+    set(driver ${VELMORA_UMOCKDEV_WRAPPER} ${VELMORA_SYSTEM_PYTHON} ${PROJECT_SOURCE_DIR}/tests/mocked_cameras/testbed.py)
+    foreach(fixture IN LISTS ARG_FIXTURES)
+        list(APPEND driver --fixture ${fixture})
+    endforeach()
+    if(ARG_CAMERA_LIBRARY)
+        list(APPEND driver --camera-library ${ARG_CAMERA_LIBRARY})
+    endif()
+    foreach(setting IN LISTS ARG_ENV)
+        list(APPEND driver --env ${setting})
+    endforeach()
+    if(ARG_PYTEST)
+        set(ARG_COMMAND ${VELMORA_SYSTEM_PYTHON} -m pytest -q -p no:cacheprovider ${ARG_PYTEST})
+    endif()
+    add_test(NAME ${ARG_NAME} COMMAND ${driver} -- ${ARG_COMMAND})
+    # The sanitizers' runtime cannot come first under umockdev's preload.
+    set_tests_properties(${ARG_NAME} PROPERTIES TIMEOUT 300 LABELS mocked
+        ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:verify_asan_link_order=0")
+endfunction()

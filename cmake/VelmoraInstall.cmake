@@ -7,8 +7,12 @@
 #   lib/        the libraries (Linux) or import libraries (Windows), with
 #               cmake/velmora_uvc_stereo_sdk/ and, on Linux, pkgconfig/
 #   include/    the public headers
-#   Linux:      the virtual camera beside the SDK (lib/, include/sonix_virtual),
-#               since the SDK links it; docs in share/doc/<package>/
+#   Linux:      the camera library over uvcvideo beside the SDK
+#               (lib/libSonixCamera.so.1, what the SDK finds by default), the
+#               virtual camera with the same soname in a folder of its own
+#               (lib/velmora-uvc-stereo-sdk/virtual-camera/, headers in
+#               include/sonix_virtual), the udev rule in lib/udev/rules.d/;
+#               docs in share/doc/<package>/
 #   Windows:    the virtual camera in virtual-camera/, kept out of bin/ so that
 #               nobody ships it instead of the vendor's SonixCamera.dll; docs
 #               in doc/; README.txt at the top
@@ -20,6 +24,7 @@ if(WIN32)
     set(VELMORA_DOC_INSTALL_DIR doc)
 else()
     set(VELMORA_DOC_INSTALL_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/velmora-uvc-stereo-sdk)
+    # VELMORA_VIRTUAL_CAMERA_INSTALL_DIR comes from VelmoraVendorLibrary.cmake.
 endif()
 
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
@@ -37,8 +42,8 @@ install(TARGETS ${velmora_installed_targets}
     INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 
 # The virtual camera ships too: applications link it (velmora::SonixCamera)
-# to drive virtual cameras in their tests. On Linux the SDK itself runs
-# against it; on Windows the vendor's SonixCamera.dll takes its place.
+# to drive virtual cameras in their tests. On Windows the vendor's
+# SonixCamera.dll takes its place at run time, on Linux the uvcvideo library.
 if(VELMORA_USES_VIRTUAL_CAMERA)
     if(WIN32)
         install(TARGETS SonixCamera sonix_camera_api
@@ -51,14 +56,24 @@ if(VELMORA_USES_VIRTUAL_CAMERA)
         install(FILES ${PROJECT_SOURCE_DIR}/packaging/windows/virtual-camera.txt
             DESTINATION ${VELMORA_VIRTUAL_CAMERA_INSTALL_DIR} RENAME README.txt)
     else()
+        # Its own folder: a program or test that links it (or preloads it, or
+        # puts the folder on LD_LIBRARY_PATH) gets it in place of the
+        # uvcvideo library, which carries the same soname.
         install(TARGETS SonixCamera sonix_camera_api
             EXPORT velmora_uvc_stereo_sdk_targets
-            LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
-            ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+            LIBRARY DESTINATION ${VELMORA_VIRTUAL_CAMERA_INSTALL_DIR}
+            ARCHIVE DESTINATION ${VELMORA_VIRTUAL_CAMERA_INSTALL_DIR}
             INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
         install(DIRECTORY ${PROJECT_SOURCE_DIR}/virtual_camera/include/sonix_virtual
             DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
     endif()
+endif()
+if(TARGET SonixCameraUvcvideo)
+    # The library the SDK finds beside itself. No development link: nothing
+    # should link it by name; the SDK's soname dependency is what loads it.
+    install(TARGETS SonixCameraUvcvideo LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_SKIP)
+    # udev reads /usr/lib/udev/rules.d whatever the library folder is called.
+    install(FILES ${PROJECT_SOURCE_DIR}/packaging/linux/70-velmora-uvc-stereo.rules DESTINATION lib/udev/rules.d)
 endif()
 
 install(EXPORT velmora_uvc_stereo_sdk_targets

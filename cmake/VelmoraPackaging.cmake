@@ -10,7 +10,8 @@ set(CPACK_PACKAGE_CONTACT "Velmora SDK maintainers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "SDK for the Velmora UVC stereo cameras: flash JSON document, IMU samples, OpenCV capture indices")
-# Shipped binaries carry no debug information (the build trees keep it).
+# Shipped binaries carry no debug information; it is packed beside them
+# (VelmoraDebugSymbols.cmake).
 set(CPACK_STRIP_FILES ON)
 set(CPACK_THREADS 1)
 
@@ -26,8 +27,9 @@ else()
     # CPack puts the summary above this as the synopsis line.
     set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "The C++ library velmora_uvc_stereo_sdk and the C library velmora_uvc_stereo_sdk_c
 with their headers, CMake package and pkg-config files, the desk tool
-velmora-stereo, the API reference, and the virtual camera (libSonixCamera.so),
-which stands in for the camera vendor's Windows-only library.")
+velmora-stereo, the API reference, the camera library over uvcvideo that
+reaches the cameras on Linux (libSonixCamera.so.1, with a udev rule that lets
+the user at the seat open them), and the virtual camera for tests.")
     # Depends is computed from the binaries by dpkg-shlibdeps: the C and C++
     # run times only. The virtual camera is in the package itself.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

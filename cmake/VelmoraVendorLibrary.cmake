@@ -8,6 +8,13 @@
 #     nothing of the vendor's is installed: its DLL goes beside the
 #     application (or the SDK's DLLs) by hand.
 # Sets VELMORA_USES_VIRTUAL_CAMERA for the install rules.
+#
+# On Linux the project also builds its own implementation of the vendor's
+# functions over uvcvideo (src/vendor/uvcvideo), which reaches real cameras.
+# It and the virtual camera carry one soname, libSonixCamera.so.<this>, so
+# that either stands in for the other: whichever a process loads first is
+# the one the SDK uses.
+set(VELMORA_CAMERA_LIBRARY_SOVERSION 1)
 set(VELMORA_VENDOR_LIBRARY "" CACHE FILEPATH
     "The vendor's SonixCamera import library to link instead of the virtual camera")
 set(VELMORA_VENDOR_INCLUDE_DIR "${PROJECT_SOURCE_DIR}/src/vendor/sonix" CACHE PATH
@@ -16,6 +23,14 @@ set(VELMORA_VENDOR_INCLUDE_DIR "${PROJECT_SOURCE_DIR}/src/vendor/sonix" CACHE PA
 if(NOT VELMORA_VENDOR_LIBRARY)
     set(VELMORA_USES_VIRTUAL_CAMERA ON)
     add_subdirectory(virtual_camera)
+    if(NOT WIN32)
+        # Its installed folder, apart from the library the SDK finds by
+        # default (the tool needs it before the install rules are read).
+        set(VELMORA_VIRTUAL_CAMERA_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/velmora-uvc-stereo-sdk/virtual-camera)
+    endif()
+    if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+        add_subdirectory(src/vendor/uvcvideo)
+    endif()
     return()
 endif()
 

@@ -46,19 +46,19 @@ extern "C" {
 
 #define VELMORA_UVC_STEREO_OK 0 /**< success */
 #define VELMORA_UVC_STEREO_ERROR_INVALID_ARGUMENT 1 /**< a null pointer, a value out of range, or a call the object's state does not allow */
-#define VELMORA_UVC_STEREO_ERROR_BACKEND 2 /**< the vendor library or a video back-end failed; also "no devices found" from the scans */
-#define VELMORA_UVC_STEREO_ERROR_DEVICE_UNAVAILABLE 3 /**< no matching camera, or the camera went away */
-#define VELMORA_UVC_STEREO_ERROR_READ_FAILED 4 /**< a flash or extension-unit read failed */
+#define VELMORA_UVC_STEREO_ERROR_BACKEND 2 /**< a vendor call failed (the extension-unit reads of the capability report and of IMU samples among them) or a video back-end failed; also "no devices found" from the scans */
+#define VELMORA_UVC_STEREO_ERROR_DEVICE_UNAVAILABLE 3 /**< no matching camera, or the camera went away; also the vendor library not starting, a camera without serial flash, and an IMU that reported it could not start */
+#define VELMORA_UVC_STEREO_ERROR_READ_FAILED 4 /**< a flash read failed, the firmware version could not be read, or the IMU reported a failed read */
 #define VELMORA_UVC_STEREO_ERROR_WRITE_FAILED 5 /**< a flash write failed, or read back differently */
 #define VELMORA_UVC_STEREO_ERROR_ERASE_FAILED 6 /**< a flash sector erase failed */
 #define VELMORA_UVC_STEREO_ERROR_BAD_MAGIC 7 /**< the flash record does not start with the expected magic (a blank flash, for example) */
-#define VELMORA_UVC_STEREO_ERROR_UNSUPPORTED_VERSION 8 /**< a record or report of a version the library does not read */
+#define VELMORA_UVC_STEREO_ERROR_UNSUPPORTED_VERSION 8 /**< a capability report of a major version the library does not read, which opening takes as no report; flash record versions are never refused */
 #define VELMORA_UVC_STEREO_ERROR_INVALID_HEADER 9 /**< the flash record header is inconsistent */
-#define VELMORA_UVC_STEREO_ERROR_INVALID_LENGTH 10 /**< a length is out of range */
-#define VELMORA_UVC_STEREO_ERROR_CRC_MISMATCH 11 /**< the stored checksum does not match the data */
+#define VELMORA_UVC_STEREO_ERROR_INVALID_LENGTH 10 /**< a flash record's payload or total length does not fit its user space, or fewer bytes were given than its header declares */
+#define VELMORA_UVC_STEREO_ERROR_CRC_MISMATCH 11 /**< a stored checksum does not match its data: a flash record's CRC-32, or the CRC-32C of a capability report read after a failed read */
 #define VELMORA_UVC_STEREO_ERROR_INVALID_JSON 12 /**< the text is not one valid JSON value */
 #define VELMORA_UVC_STEREO_ERROR_INTERNAL 13 /**< an unexpected failure inside the library (out of memory, for example) */
-#define VELMORA_UVC_STEREO_ERROR_NOT_SUPPORTED 14 /**< the camera lacks what the call needs (flash, IMU) */
+#define VELMORA_UVC_STEREO_ERROR_NOT_SUPPORTED 14 /**< the camera lacks what the call needs (flash, an IMU, firmware that allows its IMU), or it is not one of the supported models */
 
 /* ---- OpenCV capture-API numbers of the back-ends a camera may be listed under. */
 #define VELMORA_UVC_STEREO_CAP_V4L2 200 /**< Video4Linux2 (named only) */
@@ -67,9 +67,9 @@ extern "C" {
 #define VELMORA_UVC_STEREO_CAP_GSTREAMER 1800 /**< GStreamer (named only) */
 
 /* ---- Bits of velmora_uvc_stereo_open_device_options.required_capabilities. */
-#define VELMORA_UVC_STEREO_REQUIRE_FLASH 1u /**< the flash must answer */
-#define VELMORA_UVC_STEREO_REQUIRE_IMU 2u /**< the camera must declare an IMU */
-#define VELMORA_UVC_STEREO_REQUIRE_FLASH_JSON 4u /**< the flash must hold a valid JSON document */
+#define VELMORA_UVC_STEREO_REQUIRE_FLASH 1u /**< the flash must answer a one-byte read */
+#define VELMORA_UVC_STEREO_REQUIRE_IMU 2u /**< accepted; the IMU is checked only when velmora_uvc_stereo_device_open_imu opens it */
+#define VELMORA_UVC_STEREO_REQUIRE_FLASH_JSON 4u /**< the flash must hold a record whose payload is valid JSON (read instead of the one-byte read) */
 
 /* ---- Values of velmora_uvc_stereo_capability_info.state. */
 #define VELMORA_UVC_STEREO_CAPABILITY_UNKNOWN 0u /**< nothing known (a closed device) */
@@ -337,7 +337,12 @@ VELMORA_UVC_STEREO_C_API const char* velmora_uvc_stereo_opencv_backend_name(int 
 
 /** Opens a camera described as a scan filled it (or as the caller did); options
  * null means required_capabilities 1. Every text field is read up to its
- * first NUL or the end of its array. *out_device is null on failure.
+ * first NUL or the end of its array. *out_device is null on failure. The
+ * camera gets the legacy layout (VELMORA_UVC_STEREO_CAPABILITY_LEGACY) only
+ * when it is there and has no capability report: it answered 64 bytes that
+ * are no valid report, or reading the report failed twice with the same
+ * vendor call and code that is not a time-out; any other failure to read the
+ * report fails the open.
  * Returns 0; 1 "out_device is null", "device is null", "device vid/pid is
  * invalid", "opencv backend index count is too large", "unsupported opencv
  * backend", "opencv backend index is negative", "duplicated opencv backend

@@ -4,7 +4,9 @@
 # doxygen builds the API reference; dpkg-dev (dpkg-shlibdeps) computes the
 # Debian package's dependencies; unzip opens the Windows archive; clang and
 # lld build a caller the way Visual C++ does (MSVC ABI, Microsoft-style linker)
-# to check the import library for it.
+# to check the import library for it. umockdev (with its GObject introspection
+# data and python3-gi) mocks sysfs and /dev/video* for the Linux camera
+# library's tests.
 set -euo pipefail
 
 packages=(
@@ -18,6 +20,7 @@ packages=(
     python3-pytest python3-numpy python3-opencv
     chromium python3-pil
     doxygen dpkg-dev unzip clang lld libclang-rt-14-dev llvm
+    umockdev libumockdev-dev gir1.2-umockdev-1.0 python3-gi
 )
 
 missing=()

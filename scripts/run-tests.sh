@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native debug suite, the address and
 # undefined-behaviour sanitizers, the thread sanitizer (concurrency tests),
-# the Windows build under Wine, against the installed package, a consumer
-# project, the C and C++ examples (CMake and pkg-config) and the tool, the
+# the optimised Windows build under Wine (the archive is made from it),
+# against the installed package, a consumer project, the C and C++ examples
+# (CMake and pkg-config) and the tool, the
 # three packages users install (Windows archive, Debian package, tarball),
 # a build against a stand-in for the vendor's library, the Python package's
 # wheels (installed and tested as users get them), and finally the fuzz
@@ -43,10 +44,16 @@ pytest_count() {
 # Runs pytest with the given interpreter and adds its counts (errors count as
 # failures) to the totals.
 run_pytest() {
-    local python=$1 log
+    local python=$1
     shift
+    count_pytest "$python" -m pytest -q -p no:cacheprovider "$@"
+}
+
+# Runs a command that ends with pytest's summary and adds its counts.
+count_pytest() {
+    local log
     log=$(mktemp)
-    "$python" -m pytest -q -p no:cacheprovider "$@" 2>&1 | tee "$log"
+    "$@" 2>&1 | tee "$log"
     local status=${PIPESTATUS[0]}
     local summary
     summary=$(grep -E '^(=+ )?[0-9]+ (passed|failed|errors?|skipped)' "$log" | tail -1)
@@ -83,12 +90,15 @@ preset_suite() {
 }
 
 # Builds one example folder as its own project against the installed package
-# and runs it (against the virtual camera installed beside the SDK).
+# and runs it against the installed virtual camera's two cameras (the SDK
+# finds the uvcvideo library beside itself; the virtual camera's folder comes
+# first).
 example_check() {
     local name=$1 program=$2 prefix=$3
     cmake -S "examples/$name" -B "build/example-$name" -G Ninja -DCMAKE_PREFIX_PATH="$PWD/$prefix" >/dev/null &&
         cmake --build "build/example-$name" &&
-        "./build/example-$name/$program"
+        LD_LIBRARY_PATH=$PWD/$prefix/lib/velmora-uvc-stereo-sdk/virtual-camera "./build/example-$name/$program" |
+        tee /dev/stderr | grep -q '^2 camera(s) found'
 }
 
 # The C example built with pkg-config alone against an install prefix.
@@ -97,7 +107,7 @@ pkg_config_check() {
     flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs velmora_uvc_stereo_sdk_c) &&
         # shellcheck disable=SC2086 # the flags are separate words
         cc -std=c99 -Wall -Wextra -Werror examples/c/main.c $flags -o build/example-c-pkg-config &&
-        LD_LIBRARY_PATH=$prefix/lib ./build/example-c-pkg-config
+        LD_LIBRARY_PATH=$prefix/lib/velmora-uvc-stereo-sdk/virtual-camera:$prefix/lib ./build/example-c-pkg-config
 }
 
 consumer_check() {
@@ -110,10 +120,12 @@ consumer_check() {
         example_check cpp example_cpp "$prefix" &&
         example_check c example_c "$prefix" &&
         pkg_config_check "$prefix" &&
-        "$prefix/bin/velmora-stereo" scan
+        "$prefix/bin/velmora-stereo" --virtual scan
 }
 
-# The Windows SDK archive, from the mingw tree the Wine stage built and tested.
+# The Windows SDK archive, from the mingw tree (optimised, with debug
+# information) the Wine stage built and tested: stripped binaries, the debug
+# information in the -debug.zip beside it.
 windows_archive_check() {
     cmake --build --preset mingw --target package >/dev/null &&
         bash tests/packaging/check-windows-archive.sh "build/mingw/velmora-uvc-stereo-sdk-$(project_version)-win64.zip" \
@@ -148,7 +160,9 @@ project_version() {
 # the three wheels (plain; Linux from the release tree; Windows from the mingw
 # tree) made and checked, the Linux wheel installed alone into a fresh virtual
 # environment of Debian's interpreter where the package's tests and the example
-# run, and the Windows wheel's DLL loaded under Wine by a small MinGW program.
+# run (and its checks against mocked cameras, through the wheel's uvcvideo
+# camera library), and the Windows wheel's DLL loaded under Wine by a small
+# MinGW program.
 python_check() {
     local out=build/python-wheels venv=build/python-venv
     unset VELMORA_UVC_STEREO_LIBRARY VELMORA_UVC_STEREO_VENDOR_LIBRARY VCAM_SCENARIO
@@ -159,7 +173,14 @@ python_check() {
         "$venv/bin/pip" install --quiet --no-index "$out"/velmora_uvc_stereo-*-manylinux_*.whl &&
         run_pytest "$venv/bin/python" python/tests --installed-wheel &&
         "$venv/bin/python" examples/python/desk_workflow.py &&
+        run_mocked_checks "$venv/bin/python" test_python.py &&
         python_windows_wheel_check "$out"
+}
+
+# Checks against mocked cameras (umockdev), their counts added to the totals:
+# the wheel's package reaching them with no variable set.
+run_mocked_checks() {
+    count_pytest bash tests/mocked_cameras/run-checks.sh "$@"
 }
 
 python_wheels_check() {

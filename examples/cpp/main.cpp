@@ -1,12 +1,21 @@
 // Example: list the cameras, open the first, read its JSON document and a few
 // IMU samples in physical units, through the C++ interface.
+//
+// Built twice from this one source: against the C++ library (example_cpp),
+// and with VELMORA_EXAMPLE_OVER_C against the header-only C++ layer over the
+// C library (example_cpp_over_c), which is how a program built with another
+// compiler than the SDK's, Visual C++ for example, uses the same interface.
+#if defined(VELMORA_EXAMPLE_OVER_C)
+#include <velmora/uvc_stereo_c.hpp>
+namespace uvc = velmora::uvc_stereo_c;
+#else
 #include <velmora/uvc_stereo.hpp>
+namespace uvc = velmora::uvc_stereo;
+#endif
 
 #include <cstdio>
 #include <string>
 #include <utility>
-
-namespace uvc = velmora::uvc_stereo;
 
 namespace {
 

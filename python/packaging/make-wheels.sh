@@ -18,12 +18,14 @@ mkdir -p "$out"
 rm -rf "$here/../build" "$here"/../*.egg-info
 pure=$(ls "$out"/velmora_uvc_stereo-*-py3-none-any.whl)
 
-# The Linux libraries as the install rules lay them out: stripped, run path $ORIGIN.
+# The Linux libraries as the install rules lay them out: stripped, run path
+# $ORIGIN; the camera library over uvcvideo as the default, the virtual camera
+# from its own folder.
 cmake --install "$release" --prefix "$out/linux-prefix" --strip >/dev/null
 lib=$out/linux-prefix/lib
 "$python" "$here/wheels.py" build --pure "$pure" --platform linux --out "$out" \
-    --sdk "$lib/libvelmora_uvc_stereo_sdk_c.so.0" --camera "$lib/libSonixCamera.so" \
-    --virtual-camera "$lib/libSonixCamera.so"
+    --sdk "$lib/libvelmora_uvc_stereo_sdk_c.so.0" --camera "$lib/libSonixCamera.so.1" \
+    --virtual-camera "$lib/velmora-uvc-stereo-sdk/virtual-camera/libSonixCamera.so.1"
 "$python" "$here/wheels.py" build --pure "$pure" --platform windows --out "$out" \
     --sdk "$mingw/bin/velmora_uvc_stereo_sdk_c.dll" --virtual-camera "$mingw/bin/SonixCamera.dll" \
     --strip x86_64-w64-mingw32-strip

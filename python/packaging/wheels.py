@@ -9,7 +9,7 @@ platform wheel is the same wheel plus the libraries in the folders that
 velmora_uvc_stereo/_bundle.py names, with the platform's tag:
 manylinux_<glibc>_x86_64 for the glibc of the machine that built the libraries
 (their symbol versions are checked against it), win_amd64 for Windows.
-Uses the standard library and binutils (readelf, objdump) only.
+Uses the standard library and binutils (readelf, nm, objdump) only.
 """
 from __future__ import annotations
 
@@ -45,7 +45,8 @@ def _load_bundle():  # type: ignore[no-untyped-def]
 
 bundle = _load_bundle()
 LIB = f"{PACKAGE}/_lib"
-VIRTUAL = f"{PACKAGE}/_lib/virtual"
+VIRTUAL_FOLDER_NAME = "virtual"
+VIRTUAL = f"{PACKAGE}/_lib/{VIRTUAL_FOLDER_NAME}"
 
 # What the shipped libraries may link besides the camera library: the C and
 # C++ run times, which every Linux with this glibc has (as manylinux allows).
@@ -56,10 +57,12 @@ ALLOWED_DLL_IMPORTS = {"kernel32.dll", "msvcrt.dll", "ole32.dll", "oleaut32.dll"
 
 NOTES = {
     "linux": """The C library velmora_uvc_stereo_sdk_c and the camera library it runs against.
-libSonixCamera.so here is, for now, the virtual camera: it is the only camera
-library there is on Linux. virtual/ holds the virtual camera again; only
-velmora_uvc_stereo.virtual (and the virtual_cameras pytest fixture) loads it,
-before the C library, so that tests can drive its cameras.
+libSonixCamera.so.1 here reaches real cameras through the kernel's uvcvideo
+driver (the user needs access to /dev/videoN: the video group, or the udev
+rule of the SDK's Debian package). virtual/ holds the virtual camera, with the
+same file name; only velmora_uvc_stereo.virtual (and the virtual_cameras
+pytest fixture) loads it, before the C library, so that tests can drive its
+cameras.
 """,
     "windows": """The C library velmora_uvc_stereo_sdk_c.dll. It needs the camera vendor's
 SonixCamera.dll, which this wheel does not carry: put it here, beside
@@ -175,6 +178,12 @@ def _elf_problems(path: str, label: str, soname: Optional[str], links_camera: Op
         problems.append(f"{label}: does not link the camera library {links_camera}")
     if any(part not in ("$ORIGIN", "") for entry in runpath for part in entry.split(":")):
         problems.append(f"{label}: run path {runpath} points outside the wheel")
+    if links_camera is None:
+        # The default camera library reaches real cameras; only virtual/ may
+        # hold the virtual camera (the one with the vcam_* controls).
+        virtual = "vcam_load_scenario_json" in _tool("nm", ["-D", "--defined-only", path])
+        if virtual != (f"/{VIRTUAL_FOLDER_NAME}/" in label):
+            problems.append(f"{label}: {'is' if virtual else 'is not'} the virtual camera")
     with open(path, "rb") as source:
         versions = {tuple(map(int, v)) for v in re.findall(rb"GLIBC_(\d+)\.(\d+)", source.read())}
     if versions and max(versions) > glibc:

@@ -20,6 +20,8 @@ VARIABLES = (_library.LIBRARY_VARIABLE, _library.VENDOR_LIBRARY_VARIABLE)
 # A camera library that is not the virtual camera: the same cameras behind the
 # vendor's functions alone (built with the tests).
 CONTRACT_ONLY = REPOSITORY / "build" / "dev" / "contract" / "libSonixCamera.so"
+# The camera library's file name in a wheel (its soname), default and virtual alike.
+CAMERA = _bundle.layout("linux").camera
 
 linux_only = pytest.mark.skipif(sys.platform == "win32", reason="reads /proc/self/maps")
 
@@ -108,7 +110,7 @@ def test_wheel_layout_runs_the_default_camera_library(wheel_package):
     """, cwd=wheel_package.parent, clean=True)
     lib = wheel_package / "_lib"
     assert result.stdout.splitlines() == [
-        f"2 {lib / _bundle.layout('linux').sdk} {lib / 'libSonixCamera.so'}", "virtual untouched"
+        f"2 {lib / _bundle.layout('linux').sdk} {lib / CAMERA}", "virtual untouched"
     ], result.stderr
 
 
@@ -117,7 +119,7 @@ def test_wheel_layout_virtual_camera_is_loaded_first(wheel_package):
     result = run_python(SHARED_INSTANCE_CHECK, cwd=wheel_package.parent, clean=True)
     lib = wheel_package / "_lib"
     assert result.stdout.split() == [
-        "shared", str(lib / "libvelmora_uvc_stereo_sdk_c.so.0"), str(lib / "virtual" / "libSonixCamera.so")
+        "shared", str(lib / "libvelmora_uvc_stereo_sdk_c.so.0"), str(lib / "virtual" / CAMERA)
     ], result.stderr
 
 
@@ -127,7 +129,7 @@ def test_wheel_layout_virtual_camera_is_loaded_first(wheel_package):
 def test_virtual_camera_beside_another_default_camera_library(wheel_package, virtual_first):
     # The default camera library is not a virtual camera (as a library for
     # real cameras will not be): uvc.virtual works only when used first.
-    shutil.copy(CONTRACT_ONLY, wheel_package / "_lib" / "libSonixCamera.so")
+    shutil.copy(CONTRACT_ONLY, wheel_package / "_lib" / CAMERA)
     first = "uvc.virtual.init_depth()" if virtual_first else "uvc.scan()"
     result = run_python(f"""
         import velmora_uvc_stereo as uvc
@@ -140,9 +142,9 @@ def test_virtual_camera_beside_another_default_camera_library(wheel_package, vir
     """, cwd=wheel_package.parent, clean=True)
     lib = wheel_package / "_lib"
     if virtual_first:
-        assert result.stdout.splitlines() == [f"1 {lib / 'virtual' / 'libSonixCamera.so'}"], result.stderr
+        assert result.stdout.splitlines() == [f"1 {lib / 'virtual' / CAMERA}"], result.stderr
     else:
         refused, scanned = result.stdout.splitlines()
         assert refused.startswith(f"refused: the SDK already runs against the camera library "
-                                  f"{lib / 'libSonixCamera.so'}, which is not the virtual camera")
-        assert scanned == f"2 {lib / 'libSonixCamera.so'}"
+                                  f"{lib / CAMERA}, which is not the virtual camera")
+        assert scanned == f"2 {lib / CAMERA}"

@@ -17,6 +17,16 @@ from scenarios import CALIBRATION_ADDRESS
 from velmora_uvc_stereo import _library
 
 
+@pytest.fixture(autouse=True)
+def python_ctrl_c_handler():
+    """Python's own SIGINT handler for each test: a shell that starts the
+    suite in the background leaves SIGINT ignored, and then Ctrl-C would never
+    become KeyboardInterrupt."""
+    previous = signal.signal(signal.SIGINT, signal.default_int_handler)
+    yield
+    signal.signal(signal.SIGINT, previous)
+
+
 def assert_balanced_and_usable(camera, virtual):
     """No vendor session outstanding, and both services work again."""
     assert virtual.init_depth() == 0

@@ -1,12 +1,16 @@
 """scan(): the fields of every scanned camera, the filters, empty and failing scans."""
 from __future__ import annotations
 
+import sys
+
 import pytest
 
 import velmora_uvc_stereo as uvc
 from scenarios import CAM0_SERIAL, CAM1_SERIAL, device, device_path, scenario
 
 Backend = uvc.OpenCvBackend
+# On Linux the camera library also names each camera's capture node (V4L2).
+LINUX = sys.platform.startswith("linux")
 
 DEFAULT_CAMERAS = [
     uvc.DeviceInfo(
@@ -14,13 +18,13 @@ DEFAULT_CAMERAS = [
         descriptor_text="Velmora Stereo Camera",
         device_path="\\\\?\\usb#vid_0c45&pid_0643&mi_00#7&1a2b3c4d&0&0000"
                     "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
-        opencv_indices={Backend.CAP_MSMF: 0, Backend.CAP_DSHOW: 0}),
+        opencv_indices={Backend.CAP_MSMF: 0, Backend.CAP_DSHOW: 0, **({Backend.CAP_V4L2: 0} if LINUX else {})}),
     uvc.DeviceInfo(
         vid=0x0C45, pid=0x0645, name="Velmora Stereo L2", serial_number=CAM1_SERIAL,
         descriptor_text="Velmora Stereo Camera (legacy)",
         device_path="\\\\?\\usb#vid_0c45&pid_0645&mi_00#7&2b3c4d5e&0&0000"
                     "#{65e8773d-8f56-11d0-a3b9-00a0c9223196}\\global",
-        opencv_indices={Backend.CAP_MSMF: 1, Backend.CAP_DSHOW: 1}),
+        opencv_indices={Backend.CAP_MSMF: 1, Backend.CAP_DSHOW: 1, **({Backend.CAP_V4L2: 2} if LINUX else {})}),
 ]
 
 

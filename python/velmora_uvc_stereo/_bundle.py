@@ -9,13 +9,10 @@ wheel builder (python/packaging/wheels.py) puts the files here.
                                         velmora_uvc_stereo.virtual (and so by
                                         the virtual_cameras fixture)
 
-Linux: the virtual camera is, for now, the only camera library there is, so
-the wheel carries it twice: once in _lib/ as the default and once in
-_lib/virtual/. When a camera library for real cameras exists, it takes the
-default's place: set `camera` below to the file name the C library links it
-by (its soname), and pass its path as --camera in
-python/packaging/make-wheels.sh; the virtual camera keeps the same file name
-(the same soname) in _lib/virtual/.
+Linux: the camera library in _lib/ is the project's library over uvcvideo,
+which reaches real cameras (libSonixCamera.so.1, the soname the C library
+links); python/packaging/make-wheels.sh passes it as --camera. The virtual
+camera carries the same soname and lies in _lib/virtual/.
 
 Windows: the camera library is the vendor's SonixCamera.dll, which is not
 ours to ship: the user puts it beside the C library in _lib/, or in a folder
@@ -43,7 +40,7 @@ class Layout:
 
 
 LAYOUTS = {
-    "linux": Layout(sdk="libvelmora_uvc_stereo_sdk_c.so.0", camera="libSonixCamera.so",
+    "linux": Layout(sdk="libvelmora_uvc_stereo_sdk_c.so.0", camera="libSonixCamera.so.1",
                     bundles_default_camera=True),
     "win32": Layout(sdk="velmora_uvc_stereo_sdk_c.dll", camera="SonixCamera.dll",
                     bundles_default_camera=False),

@@ -15,6 +15,8 @@ from .errors import error_for
 
 LIBRARY_VARIABLE = "VELMORA_UVC_STEREO_LIBRARY"
 VENDOR_LIBRARY_VARIABLE = "VELMORA_UVC_STEREO_VENDOR_LIBRARY"
+# Where the SDK's install rules put the virtual camera, relative to the C library.
+INSTALLED_VIRTUAL_CAMERA_FOLDER = ("velmora-uvc-stereo-sdk", "virtual-camera")
 
 _log = logging.getLogger(__name__)
 
@@ -27,7 +29,8 @@ def sdk_names(platform: str) -> Sequence[str]:
 
 
 def vendor_names(platform: str) -> Sequence[str]:
-    """File names of the camera library (the vendor's, or the virtual camera)."""
+    """File names of the camera library (the vendor's; on Linux the one over
+    uvcvideo, or the virtual camera, which carry one soname)."""
     return (_bundle.layout(platform).camera,)
 
 
@@ -242,12 +245,15 @@ def vendor_library() -> ctypes.CDLL:
 
 
 def _virtual_candidates() -> List[Candidate]:
-    """The virtual camera: the variable's file, the wheel's copy, or a build tree's
-    (beside the C library that the variable names, or in a virtual/ folder there)."""
+    """The virtual camera: the variable's file, the wheel's copy, an installed
+    SDK's (in its own folder below the C library's, apart from the camera
+    library found by default) or a build tree's (beside the C library that the
+    variable names, or in a virtual/ folder there)."""
     directories = [_bundle.VIRTUAL_DIR]
     for directory in _sdk_directory(_sdk_candidates()):
         if os.path.abspath(directory) != _bundle.LIB_DIR:  # a wheel's _lib/ holds the default
-            directories += [os.path.join(directory, "virtual"), directory]
+            directories += [os.path.join(directory, "virtual"),
+                            os.path.join(directory, *INSTALLED_VIRTUAL_CAMERA_FOLDER), directory]
     return candidates(vendor_names(sys.platform), VENDOR_LIBRARY_VARIABLE, directories, os.environ,
                       system=False)
 

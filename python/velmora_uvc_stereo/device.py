@@ -17,6 +17,7 @@ from ._convert import (
 )
 from ._interrupts import Deferred
 from ._library import Api, api, check
+from ._platform_notes import note_flash_unreachable
 from .errors import InvalidArgumentError, InvalidJsonError, SESSION_OPEN_MESSAGE, closed_device_error
 from .imu import ImuConverter, ImuSession, SessionSlot
 from .records import (
@@ -130,8 +131,9 @@ class Device(Closing):
         length = ctypes.c_size_t()
         # Deferred: the buffer the SDK hands out is freed whatever arrives.
         with Deferred():
-            self._call(self._api.device_read_json, ctypes.byref(version), ctypes.byref(text),
-                       ctypes.byref(length))
+            with note_flash_unreachable():
+                self._call(self._api.device_read_json, ctypes.byref(version), ctypes.byref(text),
+                           ctypes.byref(length))
             try:
                 raw = ctypes.string_at(text.value, length.value) if text.value else b""
             finally:
@@ -158,7 +160,7 @@ class Device(Closing):
         flash user space. A Ctrl-C during the write takes effect after it."""
         raw = _json_bytes(document)
         # An empty text has length 0, which the SDK reads up to the NUL: the same empty text.
-        with Deferred():
+        with Deferred(), note_flash_unreachable():
             self._call(self._api.device_write_json, raw, len(raw))
 
     # ---- IMU --------------------------------------------------------------------------
@@ -221,7 +223,9 @@ def open_device(info: DeviceInfo, required_capabilities: int = Requirement.FLASH
     # Deferred: from here to the Device's finalizer the handle has no other owner.
     with Deferred() as held:
         try:
-            check(library.open_device(ctypes.byref(c_info), ctypes.byref(options), ctypes.byref(handle)))
+            with note_flash_unreachable(required & (Requirement.FLASH | Requirement.FLASH_JSON) != 0):
+                check(library.open_device(ctypes.byref(c_info), ctypes.byref(options),
+                                          ctypes.byref(handle)))
         except BaseException:
             library.ctx_destroy(context)
             raise

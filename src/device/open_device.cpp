@@ -49,28 +49,17 @@ Result<std::uint32_t> verify_required_capabilities(const detail::CapabilityState
     return Result<std::uint32_t>(detail::kRequireFlash);
 }
 
-// The capability probe as opening runs it. A failed extension-unit transfer
-// is tried once more: a legacy camera answers the same way twice, a passing
-// fault of a reporting camera does not repeat. The result may still be a
-// probe that never reached the camera, which the caller must not take for a
-// legacy camera.
-detail::XuCapabilityProbeResult probe_capabilities(const DeviceInfo& device) {
-    detail::XuCapabilityProbeResult probe = detail::probe_xu_capability(device);
-    if (probe.failure == detail::XuProbeFailure::ExtensionUnitFailed) probe = detail::probe_xu_capability(device);
-    return probe;
-}
-
 }  // namespace
 
 Result<Device> open_device(const DeviceInfo& device, const OpenDeviceOptions& options) {
     Status valid = validate_open_request(device, options);
     if (!valid.ok()) return Result<Device>(std::move(valid));
 
-    detail::XuCapabilityProbeResult probe = probe_capabilities(device);
-    // The legacy layout is a guess that only a camera which answered may be
-    // given: on a reporting camera it would point writes at a sector that
-    // need not be its user space.
-    if (probe.failure == detail::XuProbeFailure::CameraNotReached) return Result<Device>(std::move(probe.status));
+    detail::XuCapabilityProbeResult probe = detail::probe_xu_capability(device);
+    // The legacy layout is a guess that only a camera which is there and told
+    // it has no report may be given: on a reporting camera it would point
+    // writes at a sector that need not be its user space.
+    if (probe.failure == detail::XuProbeFailure::Unsettled) return Result<Device>(std::move(probe.status));
 
     const FlashConfig selection = detail::make_selection_config(device);
     detail::CapabilityState state = detail::build_capability_state(selection, std::move(probe));

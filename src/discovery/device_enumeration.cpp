@@ -59,7 +59,7 @@ Result<std::vector<EnumeratedDevice>> enumerate_devices_with_active_runtime(Vend
         std::optional<DeviceInfo> info = describe_record(session, record, filter);
         if (info) devices.push_back(EnumeratedDevice{record, std::move(*info)});
     }
-    if (with_opencv_indices) detail::attach_opencv_indices(devices);
+    if (with_opencv_indices) detail::attach_opencv_indices(session, devices);
     return devices;
 }
 

@@ -1,5 +1,6 @@
 // Matching scanned cameras to back-end entries: four passes from the surest
-// evidence (an equal canonical path) to the weakest (an equal name).
+// evidence (an equal canonical path) to the weakest (an equal name); on
+// Linux also the V4L2 capture node the camera library names.
 #include "discovery/opencv_indices.hpp"
 
 #include <optional>
@@ -113,12 +114,21 @@ void assign_opencv_indices(const std::vector<WinOpenCvCameraCandidate>& candidat
     }
 }
 
-void attach_opencv_indices(std::vector<EnumeratedDevice>& devices) {
+void attach_opencv_indices(win_detail::VendorSession& session, std::vector<EnumeratedDevice>& devices) {
     // A back-end that cannot be enumerated only means no indices from it.
     const Result<std::vector<WinOpenCvCameraCandidate>> msmf = win_detail::enumerate_msmf_backend_candidates();
     if (msmf.ok()) assign_opencv_indices(msmf.value(), devices);
     const Result<std::vector<WinOpenCvCameraCandidate>> dshow = win_detail::enumerate_dshow_backend_candidates();
     if (dshow.ok()) assign_opencv_indices(dshow.value(), devices);
+#if defined(_WIN32)
+    (void)session;
+#else
+    // The number N of /dev/videoN, which cv2.VideoCapture(N, cv2.CAP_V4L2) opens.
+    for (EnumeratedDevice& device : devices) {
+        const std::int32_t node = vendor::v4l2_capture_node(session, device.device);
+        if (node >= 0) device.info.opencv_indices[OpenCvBackend::CAP_V4L2] = static_cast<int>(node);
+    }
+#endif
 }
 
 }  // namespace velmora::uvc_stereo::detail

@@ -49,8 +49,10 @@ struct CameraMatchKey {
 void assign_opencv_indices(const std::vector<win_detail::WinOpenCvCameraCandidate>& candidates,
                            std::vector<win_detail::EnumeratedDevice>& devices);
 
-// Media Foundation's indices first, then DirectShow's; a back-end that fails
-// to enumerate contributes none and is otherwise ignored.
-void attach_opencv_indices(std::vector<win_detail::EnumeratedDevice>& devices);
+// Media Foundation's indices first, then DirectShow's (on Linux only the
+// virtual camera lists any, for tests of the Windows rules), then on Linux
+// the V4L2 indices; a back-end that fails to enumerate contributes none and
+// is otherwise ignored.
+void attach_opencv_indices(win_detail::VendorSession& session, std::vector<win_detail::EnumeratedDevice>& devices);
 
 }  // namespace velmora::uvc_stereo::detail

@@ -206,6 +206,7 @@ Result<CapabilityReport> parse_xu_capability_report(const CapabilityReportBytes&
 
 XuCapabilityProbeResult interpret_xu_capability_bytes(const CapabilityReportBytes& bytes) {
     XuCapabilityProbeResult result;
+    result.failure = XuProbeFailure::NoReport;
     if (all_zero(bytes)) {
         result.status = Status(ErrorCode::BadMagic, "capability XU returned an all-zero report");
         return result;

@@ -90,6 +90,7 @@ private:
     VELMORA_FORCE_INLINE bool parse_value_tree(Cursor& c, const JsonResumePoint& from);
     VELMORA_FORCE_INLINE bool parse_string(Cursor& c);
     VELMORA_FORCE_INLINE bool parse_string_by_bytes(Cursor& c);
+    bool parse_rest_of_string(Cursor& c);
     VELMORA_FORCE_INLINE bool parse_number(Cursor& c);
     VELMORA_FORCE_INLINE bool parse_number_by_bytes(Cursor& c);
     template <std::size_t N>
@@ -208,6 +209,17 @@ bool JsonMinifier::parse_string_by_bytes(Cursor& c) {
     return ok;
 }
 
+// A string the structural pass checked and wrote up to the cursor: only the
+// rest is scanned.
+bool JsonMinifier::parse_rest_of_string(Cursor& c) {
+    const char* start = in_input(c);
+    bool ok = false;
+    const char* stop = detail::scan_string_from(start, input_.end(), ok);
+    if (ok) c.out = output_.put_run(c.out, start, static_cast<std::size_t>(stop - start), input_.end());
+    move_to(c, static_cast<std::size_t>(stop - input_.begin()));
+    return ok;
+}
+
 // Parses from `from` to the end of the top-level value. The byte that closes
 // the innermost open container is kept in `closer`, those of the containers
 // around it in closers_; ']' and '}' are two above '[' and '{'.
@@ -222,6 +234,13 @@ bool JsonMinifier::parse_value_tree(Cursor& c, const JsonResumePoint& from) {
         case JsonState::key: goto key;
         case JsonState::colon: goto colon;
         case JsonState::after_value: goto after_value;
+        case JsonState::in_value_string:
+            if (!parse_rest_of_string(c)) return false;
+            goto after_value;
+        case JsonState::in_key_string:
+            if (!parse_rest_of_string(c)) return false;
+            skip_whitespace(c);
+            goto colon;
     }
 value:
     enter_token(c);
@@ -301,8 +320,9 @@ colon:
 }
 
 JsonOutcome JsonMinifier::run(const JsonResumePoint& from, char* out, std::size_t& stop) {
-    Cursor c{input_.block_at(from.position), 0, out};
-    skip_whitespace(c);  // at the start of the text; a no-op on a token
+    // The structural pass may hand over with its output near the chunk's end.
+    Cursor c{input_.block_at(from.position), 0, output_.make_room(out)};
+    if (!is_inside_string(from.state)) skip_whitespace(c);  // at the start of the text; a no-op on a token
     const bool parsed = parse_value_tree(c, from);
     if (parsed) skip_whitespace(c);
     stop = offset(c);

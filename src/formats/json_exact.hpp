@@ -25,12 +25,20 @@ enum class JsonState : std::uint8_t {
     key,           // a key must come
     colon,         // after a key: ':' must come
     after_value,   // ',' or the closer must come, or the end of the text at the top level
+    in_value_string,  // inside a string that is a value: scanning goes on at the position
+    in_key_string,    // inside a string that is a key
 };
 
+constexpr bool is_inside_string(JsonState state) {
+    return state == JsonState::in_value_string || state == JsonState::in_key_string;
+}
+
 // A point to go on from: the state, the input offset of the next token (no
-// whitespace before it left to skip, except at the start of the text), and
-// the open containers: `depth` of them, the innermost one closing with
-// `closer` and the ones around it with closers[depth - 1] ... closers[1].
+// whitespace before it left to skip, except at the start of the text) or,
+// inside a string, of the next byte or escape to check, and the open
+// containers: `depth` of them, the innermost one closing with `closer` and
+// the ones around it with closers[depth - 1] ... closers[1]. Everything
+// before the offset has been checked and written.
 struct JsonResumePoint {
     JsonState state;
     std::size_t position;

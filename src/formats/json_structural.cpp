@@ -214,40 +214,54 @@ StructuralMinifier::Cursor StructuralMinifier::stop(JsonState state, std::size_t
     return Cursor{0, nullptr, nullptr};
 }
 
-// The string open since an earlier batch is wrong or never closed: its
-// output is dropped and the exact parser goes on at its opening quote.
-StructuralMinifier::Cursor StructuralMinifier::stop_in_open_string() {
-    return stop(open_string_state_, open_string_offset_, output_.rewind(open_string_output_));
+// The string open since an earlier batch is wrong, or never closed: the
+// exact parser goes on inside it at `position`, with the output kept up to
+// there.
+StructuralMinifier::Cursor StructuralMinifier::stop_in_open_string(std::size_t position, std::size_t output) {
+    return stop(open_string_state_, position, output_.rewind(output));
+}
+
+// The walk took every token before the flawed string's opening quote and
+// waits in `state`. Where that state takes a string, the exact parser goes
+// on inside it; elsewhere the quote itself is wrong, and it goes on there.
+StructuralMinifier::Cursor StructuralMinifier::stop_at_flawed_string(JsonState state) {
+    const bool value = state == JsonState::value || state == JsonState::array_start;
+    const bool key = state == JsonState::key || state == JsonState::object_start;
+    if (value || key) {
+        return stop(value ? JsonState::in_value_string : JsonState::in_key_string, flaw_offset_,
+                    output_.rewind(flaw_output_));
+    }
+    const unsigned last = batch_size_ - 1;
+    return stop(state, batch_offset_ + kBlock * last + limit_, output_.rewind(output_position(last, limit_)));
 }
 
 // Called when the batch has no tokens left.
 StructuralMinifier::Cursor StructuralMinifier::next_batch(JsonState state) {
-    const unsigned last = batch_size_ - 1;
-    if (VELMORA_UNLIKELY(limit_ != kNoLimit)) {
-        return stop(state, batch_offset_ + kBlock * last + limit_, output_.rewind(output_position(last, limit_)));
-    }
+    if (VELMORA_UNLIKELY(limit_ != kNoLimit)) return stop_at_flawed_string(state);
     if (carry_.in_string != 0) note_open_string(state);
-    batch_offset_ += kBlock * batch_size_;
-    if (batch_offset_ >= size_) {
-        if (carry_.in_string != 0) return stop_in_open_string();
-        return stop(state, size_, out_);
+    const std::size_t text_left = size_ - batch_offset_;
+    const std::size_t batch_bytes = kBlock * batch_size_;
+    if (text_left <= batch_bytes) {
+        if (carry_.in_string == 0) return stop(state, size_, out_);
+        // Only the padding after the text's end follows in the batch.
+        const std::size_t text_end_output =
+            text_left == batch_bytes
+                ? output_.position(out_)
+                : output_position(static_cast<unsigned>(text_left / kBlock), static_cast<unsigned>(text_left % kBlock));
+        return stop_in_open_string(size_, text_end_output);
     }
+    batch_offset_ += batch_bytes;
     out_ = output_.make_room(out_);
     return load_batch();
 }
 
-// Notes where the string still open at the batch's end started, if it
-// started in the batch: the exact parser goes on there if it turns out
-// wrong. Its opening quote was the batch's last token, so `state` tells a
-// key from a value.
+// Notes whether the string still open at the batch's end, if it started in
+// the batch, is a key or a value. Its opening quote was the batch's last
+// token, so `state` tells.
 void StructuralMinifier::note_open_string(JsonState state) {
     for (unsigned block = batch_size_; block-- > 0;) {
-        const std::uint64_t quotes = blocks_[block].opening_quotes;
-        if (quotes == 0) continue;
-        const unsigned quote = scan::highest_set_bit(quotes);
-        open_string_offset_ = batch_offset_ + kBlock * block + quote;
-        open_string_output_ = output_position(block, quote);
-        open_string_state_ = state == JsonState::colon ? JsonState::key : JsonState::value;
+        if (blocks_[block].opening_quotes == 0) continue;
+        open_string_state_ = state == JsonState::colon ? JsonState::in_key_string : JsonState::in_value_string;
         return;
     }
 }
@@ -282,24 +296,29 @@ StructuralMinifier::Cursor StructuralMinifier::load_batch() {
 }
 
 // Control bytes and wrong escapes make a string wrong. The batch's tokens
-// before the first wrong string are taken; the exact parser goes on at its
-// opening quote, in the batch or in an earlier one.
+// before the first wrong string are taken; the exact parser goes on inside
+// it, at the wrong byte or at the backslash of the wrong escape (the byte
+// before the escape's bit, perhaps in the block or batch before), so that
+// it never starts inside an escape.
 StructuralMinifier::Cursor StructuralMinifier::check_strings() {
     for (unsigned block = 0; block < batch_size_; ++block) {
         const json_structure::Block& checked = blocks_[block];
-        unsigned bad = checked.controls != 0 ? scan::lowest_set_bit(checked.controls) : kNoLimit;
-        if (checked.escapes != 0) {
-            const unsigned bad_escape =
-                first_bad_escape(batch_data_ + kBlock * block, batch_offset_ + kBlock * block, checked.escapes);
-            if (bad_escape < bad) bad = bad_escape;
-        }
+        const unsigned control = checked.controls != 0 ? scan::lowest_set_bit(checked.controls) : kNoLimit;
+        const unsigned escape =
+            checked.escapes != 0
+                ? first_bad_escape(batch_data_ + kBlock * block, batch_offset_ + kBlock * block, checked.escapes)
+                : kNoLimit;
+        const unsigned bad = escape <= control ? escape : control;
         if (bad == kNoLimit) continue;
+        const std::size_t backslash = bad == escape ? 1 : 0;
+        flaw_offset_ = batch_offset_ + kBlock * block + bad - backslash;
+        flaw_output_ = output_position(block, bad) - backslash;
         // The opening quote of the string holding the bad byte: the last one
         // up to it, in this block or an earlier one.
         std::uint64_t quotes = checked.opening_quotes & ((std::uint64_t{2} << bad) - 1);  // wraps to all at 63
         unsigned quote_block = block;
         while (quotes == 0 && quote_block > 0) quotes = blocks_[--quote_block].opening_quotes;
-        if (quotes == 0) return stop_in_open_string();
+        if (quotes == 0) return stop_in_open_string(flaw_offset_, flaw_output_);
         batch_size_ = quote_block + 1;
         limit_ = scan::highest_set_bit(quotes);
         blocks_[quote_block].tokens &= below(limit_);

@@ -8,7 +8,9 @@
 // at the end of the text, it hands on a resume point (state, offset, open
 // containers) with the output rewound to that offset, and the exact parser
 // (json_exact.hpp) goes on from there: errors get their offsets and messages
-// from one parser only.
+// from one parser only. A string found wrong is handed on at its first
+// wrong byte or escape, inside the string, so that the exact parser scans
+// none of it again, however many batches it spans.
 #pragma once
 
 #include <cstddef>
@@ -64,7 +66,8 @@ private:
     unsigned first_bad_escape(const char* data, std::size_t offset, std::uint64_t escapes);
     std::size_t output_position(unsigned block, unsigned index) const;
     Cursor stop(JsonState state, std::size_t position, char* out);
-    Cursor stop_in_open_string();
+    Cursor stop_in_open_string(std::size_t position, std::size_t output);
+    Cursor stop_at_flawed_string(JsonState state);
 
     const char* input_;
     std::size_t size_;
@@ -84,17 +87,18 @@ private:
     json_structure::Block blocks_[kBatchBlocks];
     char* block_outputs_[kBatchBlocks];  // where each block's kept bytes were written
 
-    // A string still open at the end of a batch, where the exact parser goes
-    // on if it turns out wrong.
-    std::size_t open_string_offset_ = 0;
-    std::size_t open_string_output_ = 0;
-    JsonState open_string_state_ = JsonState::value;
+    // Whether the string still open at the end of a batch is a key or a value.
+    JsonState open_string_state_ = JsonState::in_value_string;
 
     // A string of the batch turned out wrong: the tokens before it are
-    // taken, then the exact parser goes on at its opening quote, the bit
-    // `limit_` of the batch's last block.
+    // taken, up to its opening quote, the bit `limit_` of the batch's last
+    // block. Where the string takes that quote, the exact parser goes on
+    // inside it at its first wrong byte or escape (input offset flaw_offset_,
+    // output position flaw_output_); otherwise at the quote.
     static constexpr unsigned kNoLimit = 64;
     unsigned limit_ = kNoLimit;
+    std::size_t flaw_offset_ = 0;
+    std::size_t flaw_output_ = 0;
 
     JsonResumePoint stop_{};  // set when the pass stops
     bool in_tail_ = false;

@@ -75,8 +75,11 @@ const char* scan_number(const char* p, const char* end, bool& ok) {
 }
 
 const char* scan_string(const char* p, const char* end, bool& ok) {
+    return scan_string_from(p + 1, end, ok);  // after the opening quote
+}
+
+const char* scan_string_from(const char* p, const char* end, bool& ok) {
     ok = true;
-    ++p;  // the opening quote
     for (;;) {
         p = json_scan::active::find_string_stop(p, end);
         if (p == end || *p != '\\') break;

@@ -16,6 +16,10 @@ const char* scan_number(const char* p, const char* end, bool& ok);
 // bad escape, a control byte, or the end of the input.
 const char* scan_string(const char* p, const char* end, bool& ok);
 
+// `p` is inside a string, on a byte that is not part of an escape: the rest
+// of the string is scanned as scan_string does.
+const char* scan_string_from(const char* p, const char* end, bool& ok);
+
 // `p` is just after a backslash. Returns the byte after the escape, or with
 // `ok` false the byte where it went wrong. Escapes are validated, never
 // decoded: a high surrogate must be followed at once by an escaped low one.

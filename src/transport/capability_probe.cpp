@@ -1,11 +1,14 @@
-// The capability probe: one 64-byte read of the capability control, judged
-// by the report decoder.
+// The capability probe: reads of the capability control in one vendor
+// session, judged by CapabilityAttempts, and the camera found again when a
+// failure has to be told from an unplug.
 #include "transport/capability_probe.hpp"
 
 #include <exception>
+#include <utility>
 
 #include "discovery/device_resolution.hpp"
 #include "discovery/windows_usb_identity.hpp"
+#include "transport/capability_attempts.hpp"
 #include "vendor/vendor_calls.hpp"
 #include "vendor/vendor_status.hpp"
 
@@ -13,36 +16,43 @@ namespace velmora::uvc_stereo::detail {
 
 namespace {
 
-XuCapabilityProbeResult failed_probe(Status status, XuProbeFailure why) {
-    XuCapabilityProbeResult result;
-    result.state = 1;
-    result.status = std::move(status);
-    result.failure = why;
-    return result;
+static_assert(kTransferTimedOutCode == SonixLib::ecSyncTransTimeOut);
+
+// A failed call, with the vendor code its status was built from.
+CapabilityAttempt failed_call(const char* operation, vendor::CallStatus call) {
+    return CapabilityAttempt::failed(operation, call.vendor_code, std::move(call.status));
 }
 
-// A failed SetNodeID or XuRead: the camera is gone, or it answered "no".
-XuCapabilityProbeResult failed_transfer(vendor::CallStatus call) {
-    const XuProbeFailure why = win_detail::is_device_gone_error(call.vendor_code) ? XuProbeFailure::CameraNotReached
-                                                                                   : XuProbeFailure::ExtensionUnitFailed;
-    return failed_probe(std::move(call.status), why);
+// One attempt: select the capability unit, then read the report into a
+// zeroed buffer.
+CapabilityAttempt attempt_capability_read(win_detail::VendorSession& session, vendor::DeviceRecord& record) {
+    vendor::CallStatus selected = vendor::set_node(session, record, kCapabilityXuNodeId, kVendorXuGuid);
+    if (!selected.ok()) return failed_call("SonixCam_SetNodeID", std::move(selected));
+    CapabilityReportBytes bytes{};
+    vendor::CallStatus read = vendor::xu_read(session, record, bytes.data(), static_cast<std::uint8_t>(bytes.size()),
+                                              kCapabilityXuSelector, kCapabilityXuNodeId);
+    if (!read.ok()) return failed_call("SonixCam_XuRead", std::move(read));
+    return CapabilityAttempt::answered(bytes);
 }
 
-// Everything between the vendor library's Init and UnInit.
+// Everything between the vendor library's Init and UnInit. A camera that is
+// not found again after a failed attempt is gone, whatever codes the failures
+// carried: the open fails with the resolution's status, as it would have had
+// the camera gone a moment earlier.
 XuCapabilityProbeResult read_capability_report(win_detail::VendorSession& session, const DeviceInfo& device,
                                                DeviceResolver resolve) {
     const FlashConfig selection = make_selection_config(device);
     Result<win_detail::EnumeratedDevice> resolved = resolve(session, selection, false);
-    if (!resolved.ok()) return failed_probe(resolved.status(), XuProbeFailure::CameraNotReached);
+    if (!resolved.ok()) return failed_probe(resolved.status(), XuProbeFailure::Unsettled);
     vendor::DeviceRecord record = resolved.value().device;
 
-    vendor::CallStatus selected = vendor::set_node(session, record, kCapabilityXuNodeId, kVendorXuGuid);
-    if (!selected.ok()) return failed_transfer(std::move(selected));
-    CapabilityReportBytes bytes{};
-    vendor::CallStatus read = vendor::xu_read(session, record, bytes.data(), static_cast<std::uint8_t>(bytes.size()),
-                                              kCapabilityXuSelector, kCapabilityXuNodeId);
-    if (!read.ok()) return failed_transfer(std::move(read));
-    return interpret_xu_capability_bytes(bytes);
+    CapabilityAttempts attempts;
+    while (attempts.wants_another()) attempts.add(attempt_capability_read(session, record));
+    if (attempts.needs_presence_check()) {
+        Result<win_detail::EnumeratedDevice> found_again = resolve(session, selection, false);
+        if (!found_again.ok()) return failed_probe(found_again.status(), XuProbeFailure::Unsettled);
+    }
+    return attempts.verdict();
 }
 
 }  // namespace
@@ -67,14 +77,15 @@ XuCapabilityProbeResult probe_xu_capability(const DeviceInfo& device) {
 XuCapabilityProbeResult probe_xu_capability_using(const DeviceInfo& device, DeviceResolver resolve) {
     win_detail::VendorSession vendor;
     Status initialized = vendor.initialize(ErrorCode::DeviceUnavailable);
-    if (!initialized.ok()) return failed_probe(std::move(initialized), XuProbeFailure::CameraNotReached);
+    if (!initialized.ok()) return failed_probe(std::move(initialized), XuProbeFailure::Unsettled);
+    // An exception says nothing about the camera: it never makes a legacy one.
     try {
         return read_capability_report(vendor, device, resolve);
     } catch (const std::exception& error) {
-        return failed_probe(Status(ErrorCode::InternalError, error.what()), XuProbeFailure::NoValidReport);
+        return failed_probe(Status(ErrorCode::InternalError, error.what()), XuProbeFailure::Unsettled);
     } catch (...) {
         return failed_probe(Status(ErrorCode::InternalError, "unknown exception during Windows capability XU read"),
-                            XuProbeFailure::NoValidReport);
+                            XuProbeFailure::Unsettled);
     }
 }
 

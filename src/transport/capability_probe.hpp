@@ -12,13 +12,16 @@ namespace velmora::uvc_stereo::detail {
 // aux flags copied; flash layout fields at their defaults.
 FlashConfig make_selection_config(const DeviceInfo& device);
 
-// One vendor session: SetNodeID on the capability unit, a 64-byte XuRead,
-// then the report's interpretation. Never throws; every failure is state 1,
-// with the reason in failure.
+// One vendor session: the capability control is read (SetNodeID on its
+// unit, a 64-byte XuRead) and judged as CapabilityAttempts says, with a
+// second read after a failure or a bad checksum, and a fresh enumeration
+// that finds the camera again after a failed one. Never throws; every
+// failure is state 1, and `failure` tells whether the camera has no report
+// (NoReport) or nothing could be told (Unsettled).
 XuCapabilityProbeResult probe_xu_capability(const DeviceInfo& device);
 
-// The same probe with the device found by resolve instead of the real
-// resolution; exceptions it throws are caught like any other.
+// The same probe with the device found (both times) by resolve instead of
+// the real resolution; exceptions it throws are caught like any other.
 XuCapabilityProbeResult probe_xu_capability_using(const DeviceInfo& device, DeviceResolver resolve);
 
 }  // namespace velmora::uvc_stereo::detail

@@ -5,6 +5,8 @@
 #include <array>
 
 #include "sonix_camera.h"
+#include "sonix_camera_extras.h"
+#include "vendor/library_symbols.hpp"
 #include "vendor/vendor_status.hpp"
 
 namespace velmora::uvc_stereo::vendor {
@@ -106,6 +108,13 @@ Status release_write_protection(VendorSession& /*session*/, DeviceRecord& device
         return make_vendor_status(ErrorCode::WriteFailed, "SonixCam_SetWriteProtectedSF", &device);
     }
     return Status();
+}
+
+std::int32_t v4l2_capture_node(VendorSession& /*session*/, DeviceRecord& device) {
+    // Looked up once: the camera library stays loaded as long as the SDK is.
+    static const auto node_of =
+        reinterpret_cast<velmora_camera_v4l2_node_fn>(find_library_symbol(kVelmoraCameraV4l2NodeSymbol));
+    return node_of != nullptr ? node_of(&device) : -1;
 }
 
 }  // namespace velmora::uvc_stereo::vendor

@@ -82,4 +82,10 @@ Status erase_sector(VendorSession& session, DeviceRecord& device, std::uint32_t 
 // SDK sets the protection again.
 Status release_write_protection(VendorSession& session, DeviceRecord& device);
 
+// The number N of the camera's video4linux capture node /dev/videoN, as the
+// camera library names it through its optional velmora_camera_v4l2_node
+// (looked up at run time: the vendor's own library has no such function);
+// -1 when it names none or lacks the function.
+std::int32_t v4l2_capture_node(VendorSession& session, DeviceRecord& device);
+
 }  // namespace velmora::uvc_stereo::vendor

@@ -31,10 +31,6 @@ std::int32_t get_vendor_error_code(SonixLib::scDevice_t* dev) {
 
 bool is_no_device_error(std::int32_t vendor_code) { return vendor_code == SonixLib::ecNotFindDevice; }
 
-bool is_device_gone_error(std::int32_t vendor_code) {
-    return vendor_code == SonixLib::ecNotFindDevice || vendor_code == SonixLib::ecDeviceDisconnect;
-}
-
 const char* vendor_error_name(std::int32_t vendor_code) {
     if (vendor_code < 0 || static_cast<std::size_t>(vendor_code) >= kVendorErrorNames.size()) return "unknown";
     return kVendorErrorNames[static_cast<std::size_t>(vendor_code)];

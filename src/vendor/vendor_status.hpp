@@ -15,10 +15,6 @@ std::int32_t get_vendor_error_code(SonixLib::scDevice_t* dev);
 // True only for ecNotFindDevice (4): no camera attached.
 bool is_no_device_error(std::int32_t vendor_code);
 
-// True for the codes that say the addressed camera is not there:
-// ecNotFindDevice (4) and ecDeviceDisconnect (7).
-bool is_device_gone_error(std::int32_t vendor_code);
-
 // The vendor code's name, or "unknown" outside the vendor's table.
 const char* vendor_error_name(std::int32_t vendor_code);
 

@@ -53,10 +53,15 @@ class ScanOpenCvIndicesTest : public test_support::VirtualCameraTest {};
 
 TEST_F(ScanOpenCvIndicesTest, DefaultScenarioHasBothBackEnds) {
     vcam_load_default_scenario();
-    const std::vector<Indices> expected = {
+    std::vector<Indices> expected = {
         {{OpenCvBackend::CAP_MSMF, 0}, {OpenCvBackend::CAP_DSHOW, 0}},
         {{OpenCvBackend::CAP_MSMF, 1}, {OpenCvBackend::CAP_DSHOW, 1}},
     };
+#if !defined(_WIN32)
+    // On Linux the camera library names each camera's capture node as well.
+    expected[0][OpenCvBackend::CAP_V4L2] = 0;
+    expected[1][OpenCvBackend::CAP_V4L2] = 2;
+#endif
     EXPECT_EQ(scan_indices(), expected);
 }
 
@@ -97,6 +102,32 @@ TEST_F(ScanOpenCvIndicesTest, Lists) {
         EXPECT_EQ(scan_indices(), row.expected);
     }
 }
+
+#if !defined(_WIN32)
+TEST_F(ScanOpenCvIndicesTest, LinuxIndexIsTheCaptureNodeTheCameraLibraryNames) {
+    struct Row {
+        const char* label;
+        const char* devices;
+        std::vector<Indices> expected;
+    };
+    const std::vector<Row> rows = {
+        {"each camera its own node, in scan order",
+         R"({"id": "a", "vid": 3141, "pid": 1603, "v4l2_node": 7}, {"id": "b", "vid": 3141, "pid": 1605, "v4l2_node": 0})",
+         {{{OpenCvBackend::CAP_V4L2, 7}}, {{OpenCvBackend::CAP_V4L2, 0}}}},
+        {"a camera without a node gets no V4L2 index, the others keep theirs",
+         R"({"id": "a", "vid": 3141, "pid": 1603}, {"id": "b", "vid": 3141, "pid": 1605, "v4l2_node": 12})",
+         {{}, {{OpenCvBackend::CAP_V4L2, 12}}}},
+        {"an unplugged camera is not scanned and shifts nothing",
+         R"({"id": "a", "vid": 3141, "pid": 1603, "v4l2_node": 3, "attached": false}, {"id": "b", "vid": 3141, "pid": 1605, "v4l2_node": 5})",
+         {{{OpenCvBackend::CAP_V4L2, 5}}}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        load_scenario(std::string(R"({"devices": [)") + row.devices + "]}");
+        EXPECT_EQ(scan_indices(), row.expected);
+    }
+}
+#endif
 
 TEST_F(ScanOpenCvIndicesTest, BackEndFailureTexts) {
     test_support::Backends failing;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/win32/media_foundation_library.hpp"
+#include "platform/win32/system_library_calls.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
@@ -87,6 +88,46 @@ TEST(MediaFoundationLibraryTest, SystemLibrariesProvideWorkingFunctions) {
     const Result<const detail::MediaFoundationFunctions*> shared = detail::system_media_foundation();
     ASSERT_TRUE(shared.ok()) << shared.status().message();
     EXPECT_EQ(shared.value()->startup, functions.startup);  // the same system library
+}
+
+// A loader that refuses the search flag, as Windows 7 without KB2533623
+// does; the rest is the real loader's, and the paths it loads are kept.
+std::vector<std::wstring> g_full_paths;
+
+platform::SystemLibraryCalls loader_without_search_flags() {
+    return platform::SystemLibraryCalls{
+        [](const std::wstring&) { return platform::LoadAttempt{nullptr, ERROR_INVALID_PARAMETER}; },
+        platform::windows_system_library_calls().system_folder,
+        [](const std::wstring& path) {
+            g_full_paths.push_back(path);
+            return platform::windows_system_library_calls().load_full_path(path);
+        },
+    };
+}
+
+std::wstring system_folder() {
+    wchar_t folder[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    return std::wstring(folder, length);
+}
+
+TEST(MediaFoundationLibraryTest, LoaderWithoutSearchFlagsLoadsBySystemFolderPath) {
+    g_full_paths.clear();
+    const Result<MediaFoundationLibrary> loaded = MediaFoundationLibrary::load(loader_without_search_flags());
+    ASSERT_TRUE(loaded.ok()) << loaded.status().message();
+    const std::vector<std::wstring> full_paths = {system_folder() + L"\\mfplat.dll", system_folder() + L"\\mf.dll"};
+    EXPECT_EQ(g_full_paths, full_paths);
+    const detail::MediaFoundationFunctions& functions = loaded.value().functions();
+    ASSERT_EQ(functions.startup(0x00020070, 0), S_OK);
+    EXPECT_EQ(functions.shutdown(), S_OK);
+
+    // The fallback looks in the system folder only: not beside the program.
+    const DllBesideProgram beside("velmora-beside-the-program.dll");
+    ASSERT_TRUE(beside.copied());
+    const Result<MediaFoundationLibrary> planted =
+        MediaFoundationLibrary::load(loader_without_search_flags(), "velmora-beside-the-program.dll", "mf.dll");
+    ASSERT_FALSE(planted.ok());
+    EXPECT_EQ(planted.status().message(), "LoadLibrary(velmora-beside-the-program.dll) failed: hr=0x8007007E");
 }
 
 TEST(MediaFoundationLibraryTest, MovedLibraryKeepsItsFunctions) {

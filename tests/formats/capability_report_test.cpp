@@ -252,7 +252,7 @@ TEST(InterpretCapabilityBytesTest, States) {
         EXPECT_EQ(result.status.code(), row.code);
         EXPECT_EQ(result.status.message(), row.message);
         EXPECT_EQ(result.report.has_value(), row.state == 0);
-        EXPECT_EQ(result.failure, row.state == 0 ? XuProbeFailure::None : XuProbeFailure::NoValidReport);
+        EXPECT_EQ(result.failure, row.state == 0 ? XuProbeFailure::None : XuProbeFailure::NoReport);
     }
 }
 

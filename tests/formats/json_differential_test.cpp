@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "json_reference_check.hpp"
+#include "reference_json_minifier.hpp"
 
 namespace velmora::uvc_stereo {
 namespace {
@@ -104,6 +105,54 @@ TEST(MinifyJsonDifferentialTest, TrickyInputsMatchTheReference) {
         "[" + repeat(' ', 40) + "1" + repeat(' ', 40) + "," + repeat(' ', 40) + "2" + repeat(' ', 40) + "]",
     };
     for (const std::string& input : inputs) matches_reference(input);
+}
+
+// Where the structural pass hands over to the exact parser: every path and
+// the reference give exactly these results.
+TEST(MinifyJsonDifferentialTest, HandOverInputsGiveTheirExactResults) {
+    constexpr std::size_t kBatchEnd = 1024;  // the structural pass classifies 16 blocks of 64 bytes at once
+    struct Row {
+        std::string name;
+        std::string input;
+        std::string expected;  // the minified text, or the failure's message
+        bool valid;
+    };
+    const auto at = [](std::size_t offset) { return "invalid JSON value at offset " + std::to_string(offset); };
+    std::vector<Row> rows = {
+        {"a control byte for the colon", std::string("{\"a\"\x1A") + "1}", at(4), false},
+        {"a form feed for the closer", std::string("{\"a\":1\x0C") + "}", at(6), false},
+        {"a backslash at the end", "\"abc\\", at(5), false},
+    };
+    // A surrogate pair whose twelve bytes straddle bytes 1023/1024 of the
+    // input at every split, written whole and with a wrong second half.
+    const std::string pair = "\\ud83d\\ude00";
+    for (std::size_t before = 0; before <= pair.size(); ++before) {
+        const std::string lead = "[\"" + repeat('p', kBatchEnd - 2 - before);
+        rows.push_back({"pair split after " + std::to_string(before) + " bytes", lead + pair + "\"]",
+                        lead + pair + "\"]", true});
+        const std::string broken = lead + "\\ud83d\\u0041\"]";
+        rows.push_back({"wrong pair split after " + std::to_string(before) + " bytes", broken,
+                        at(lead.size() + pair.size()), false});
+    }
+    // 65 backslashes escape the quote after them; 64 do not. The run crosses
+    // a 64-byte block at every place.
+    for (std::size_t shift = 0; shift < 66; ++shift) {
+        const std::string lead = repeat(' ', 64 + shift) + "[\"";
+        const std::string odd = lead + repeat('\\', 65) + "\"]";
+        rows.push_back({"65 backslashes, shift " + std::to_string(shift), odd, at(odd.size()), false});
+        const std::string even = lead + repeat('\\', 64) + "\"]";
+        rows.push_back({"64 backslashes, shift " + std::to_string(shift), even, even.substr(64 + shift), true});
+        const std::string escaped_letter = lead + repeat('\\', 65) + "n\"]";
+        rows.push_back({"65 backslashes and a letter, shift " + std::to_string(shift), escaped_letter,
+                        escaped_letter.substr(64 + shift), true});
+    }
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (!matches_reference(row.input)) return;
+        const Result<std::string> result = reference::minify_and_validate_json(row.input);
+        EXPECT_EQ(result.ok(), row.valid);
+        EXPECT_EQ(result.ok() ? result.value() : result.status().message(), row.expected);
+    }
 }
 
 // Each byte that ends a vector run (quote, backslash, control bytes, the

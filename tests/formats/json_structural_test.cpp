@@ -225,5 +225,54 @@ TEST(JsonStructuralPassTest, HandOverComesNoLaterThanTheErrorWithTheTextBeforeIt
     }
 }
 
+// A wrong string is handed over at its first wrong byte or escape, inside
+// the string, however many batches it spans: the exact parser scans only
+// what follows. Where the grammar takes no string, at its quote.
+TEST(JsonStructuralPassTest, AFlawedStringIsHandedOverAtItsFlawNotAtItsQuote) {
+    using detail::JsonState;
+    const std::string lead = "[\n" + elements(kPastAFlush);
+    struct Flaw {
+        const char* name;
+        std::string bytes;
+        std::size_t resume;  // from the flaw's first byte
+    };
+    const Flaw flaws[] = {
+        {"control byte", "\x01", 0},
+        {"wrong escape", "\\x", 0},
+        {"lone low surrogate", "\\udc00", 0},
+        {"pair with a wrong second half", "\\ud800\\u0041", 0},
+    };
+    std::vector<std::pair<const char*, detail::json_structure::ClassifyBlocks>> kernels{
+        {"portable", detail::json_structure::classify_blocks_portably}};
+    if (detail::cpu_runs_avx2_kernel()) kernels.push_back({"AVX2", detail::classify_blocks_avx2});
+    for (const auto& [kernel_name, kernel] : kernels) {
+        for (const std::size_t length : {10, 63, 1100, 2100, 5000}) {
+            for (const Flaw& flaw : flaws) {
+                for (const bool key : {false, true}) {
+                    const std::string open = lead + (key ? "{\"" : "\"") + std::string(length, 's');
+                    const std::string input = open + flaw.bytes + "s\"" + (key ? ":1}" : "") + "]";
+                    SCOPED_TRACE(std::string(kernel_name) + ", " + flaw.name + " after " + std::to_string(length) +
+                                 (key ? " bytes of a key" : " bytes of a value"));
+                    const PassResult pass = run_structural_pass(input, kernel);
+                    EXPECT_EQ(pass.resume.state, key ? JsonState::in_key_string : JsonState::in_value_string);
+                    EXPECT_EQ(pass.resume.position, open.size() + flaw.resume);
+                    EXPECT_EQ(pass.output, minified_before(input, pass.resume.position));
+                }
+            }
+            SCOPED_TRACE(std::string(kernel_name) + ", string never closed, " + std::to_string(length) + " bytes");
+            const std::string unclosed = lead + "\"" + std::string(length, 'u');
+            const PassResult pass = run_structural_pass(unclosed, kernel);
+            EXPECT_EQ(pass.resume.state, JsonState::in_value_string);
+            EXPECT_EQ(pass.resume.position, unclosed.size());
+            EXPECT_EQ(pass.output, minified_before(unclosed, unclosed.size()));
+        }
+        SCOPED_TRACE(std::string(kernel_name) + ", a wrong string where a colon must come");
+        const std::string misplaced = lead + "{\"a\" \"b\x01\"}]";
+        const PassResult pass = run_structural_pass(misplaced, kernel);
+        EXPECT_EQ(pass.resume.state, JsonState::colon);
+        EXPECT_EQ(pass.resume.position, misplaced.find("\"b"));
+    }
+}
+
 }  // namespace
 }  // namespace velmora::uvc_stereo

@@ -1,6 +1,7 @@
-// The JSON minifier as it stood before its fast paths, kept as the oracle of
-// the differential tests and of the JSON fuzzer: the shipped minifier must
-// give the same text, or the same failure, for every input.
+// An independent JSON minifier, a plain recursive descent written from the
+// grammar alone: the oracle of the differential tests and of the JSON
+// fuzzer. The shipped minifier must give the same text, or the same failure
+// (code, message, offset), for every input.
 #pragma once
 
 #include <string>

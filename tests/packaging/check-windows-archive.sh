@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Checks the Windows SDK archive as a new user meets it: unpacked into an
 # empty folder, its layout, the import tables of its binaries, the C
-# library's .def file, version resources, and programs built against the
-# archive's files alone (the C and C++ examples and a C++ consumer with the
+# library's .def file, version resources, the stripped binaries' debug
+# information in the -debug.zip beside the archive, and programs built against
+# the archive's files alone (the C and C++ examples, the C++ example on the
+# header-only layer over the C library, and a C++ consumer with the
 # MinGW-w64 toolchain and the archive's CMake package; a C caller compiled
 # for the MSVC ABI and linked by lld-link against the .lib), run under Wine
 # with the virtual camera copied in.
 #   check-windows-archive.sh <archive.zip> <mingw build dir>
+# (<archive>-debug.zip is expected beside <archive.zip>.)
 # The build directory lends only its Wine prefix and the version resource
 # test program.
 set -euo pipefail
@@ -53,7 +56,7 @@ velmora_uvc_stereo_sdk_c.lib"
 expect_files virtual-camera "README.txt
 SonixCamera.dll
 libSonixCamera.dll.a"
-for file in README.txt include/velmora_uvc_stereo_c.h include/velmora/uvc_stereo.hpp \
+for file in README.txt include/velmora_uvc_stereo_c.h include/velmora/uvc_stereo.hpp include/velmora/uvc_stereo_c.hpp \
     virtual-camera/sonix_virtual/vcam_control.h lib/cmake/velmora_uvc_stereo_sdk/velmora_uvc_stereo_sdkConfig.cmake \
     doc/api/index.html; do
     [ -f "$root/$file" ] || fail "missing $file"
@@ -78,6 +81,15 @@ def_names=$(awk 'exports { print $1 } /^EXPORTS/ { exports = 1 }' "$root/lib/vel
     fail ".def file and DLL exports differ"
 grep -q '^LIBRARY velmora_uvc_stereo_sdk_c.dll' "$root/lib/velmora_uvc_stereo_sdk_c.def" || fail ".def has no LIBRARY line"
 
+# --- Optimised and stripped; the debug information in the -debug.zip beside it.
+debug_archive=${archive%.zip}-debug.zip
+if mkdir debug && unzip -q "$debug_archive" -d debug; then
+    python3 "$repository/tests/packaging/check-debug-links.py" x86_64-w64-mingw32-objdump x86_64-w64-mingw32-objcopy \
+        debug "$root"/bin/*.dll "$root"/bin/*.exe "$root/virtual-camera/SonixCamera.dll" || fail "debug information"
+else
+    fail "no debug archive $(basename "$debug_archive")"
+fi
+
 # --- Programs built from the archive's files alone.
 toolchain=$repository/cmake/mingw-w64-x86_64.cmake
 cmake -S "$repository/tests/packaging/consumers" -B consumers -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
@@ -86,6 +98,11 @@ cmake -S "$repository/tests/packaging/consumers" -B consumers -G Ninja -DCMAKE_T
 # As README.txt says for the command line.
 x86_64-w64-mingw32-gcc-posix -std=c99 -Wall -Wextra -Werror -I "$root/include" "$repository/examples/c/main.c" \
     "$root/lib/libvelmora_uvc_stereo_sdk_c.dll.a" -o example_c_command_line.exe || fail "C example from the command line"
+# The C++ example on the header-only layer over the C library, as README.txt
+# says for any compiler: only the C library is linked.
+x86_64-w64-mingw32-g++-posix -std=c++17 -Wall -Wextra -Wpedantic -Werror -DVELMORA_EXAMPLE_OVER_C -I "$root/include" \
+    "$repository/examples/cpp/main.cpp" "$root/lib/libvelmora_uvc_stereo_sdk_c.dll.a" -static \
+    -o example_cpp_over_c_command_line.exe || fail "header-only C++ example from the command line"
 # As Visual C++ would: MSVC ABI, no C run time, a Microsoft-compatible linker.
 clang --target=x86_64-pc-windows-msvc -ffreestanding -fno-builtin -O1 -Wall -Wextra -Werror -I "$root/include" \
     -c "$repository/tests/packaging/msvc_abi_caller.c" -o msvc_abi_caller.obj &&
@@ -96,7 +113,8 @@ clang --target=x86_64-pc-windows-msvc -ffreestanding -fno-builtin -O1 -Wall -Wex
 # --- Run under Wine beside the SDK's DLLs, with the virtual camera copied in.
 bin=$root/bin
 cp "$root/virtual-camera/SonixCamera.dll" "$bin/"
-for program in consumers/example-c/example_c.exe consumers/example-cpp/example_cpp.exe consumers/consumer/consumer.exe \
+for program in consumers/example-c/example_c.exe consumers/example-cpp/example_cpp.exe \
+    consumers/example-cpp/example_cpp_over_c.exe example_cpp_over_c_command_line.exe consumers/consumer/consumer.exe \
     example_c_command_line.exe msvc_abi_caller.exe "$build_dir/bin/version_resource_tests.exe"; do
     [ -f "$program" ] && cp "$program" "$bin/"
 done
@@ -112,6 +130,8 @@ expect_run() {
 expect_run "IMU 4:" "$bin/example_c.exe"
 expect_run "IMU 4:" "$bin/example_c_command_line.exe"
 expect_run "IMU 4:" "$bin/example_cpp.exe"
+expect_run "IMU 4:" "$bin/example_cpp_over_c.exe"
+expect_run "IMU 4:" "$bin/example_cpp_over_c_command_line.exe"
 expect_run "valid" "$bin/consumer.exe"
 expect_run "" "$bin/msvc_abi_caller.exe"
 expect_run "2 cameras found" "$bin/velmora-stereo.exe" scan

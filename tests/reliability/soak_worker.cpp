@@ -125,8 +125,11 @@ void SoakWorker::open() {
         std::this_thread::sleep_for(std::chrono::milliseconds(
             std::uniform_int_distribution<int>(kMinRetryPauseMs, kMaxRetryPauseMs)(random_)));
     }
-    // A reporting camera whose capability probe was refused twice is taken
-    // for a legacy one; that is the documented fallback, counted, not a fault.
+    // A reporting camera whose capability reads failed twice with the same
+    // call and code (two injected faults alike, or an unplug and a replug
+    // between the reads and the probe's look for the camera) is taken for a
+    // legacy one, as a camera without the control would be: counted, not a
+    // fault.
     const bool legacy_fallback = opened.value == "capability state 2" && camera_.capability_state != opened.value;
     if (legacy_fallback) ++report_.opened_as_legacy;
     // With the flash JSON required, the open reads the document.

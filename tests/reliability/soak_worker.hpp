@@ -41,7 +41,7 @@ struct WorkerReport {
     std::uint64_t documents_written = 0;
     std::uint64_t documents_read = 0;       // each one intact and written by some thread
     std::uint64_t documents_lost = 0;       // reads that found the record erased by an interrupted write
-    std::uint64_t opened_as_legacy = 0;     // opens after the capability probe was refused twice
+    std::uint64_t opened_as_legacy = 0;     // opens after both capability reads failed alike
     std::uint64_t unexpected = 0;
     std::vector<std::string> unexpected_examples;  // the first few
 };

@@ -90,6 +90,9 @@ std::string hardware_json(const VirtualCamera& camera) {
     std::string json = ",\"firmware_version\":" + json_string(camera.firmware) +
                        ",\"serial_flash_type\":" + std::to_string(camera.serial_flash_type);
     if (camera.capability_control) json += ",\"capability\":" + capability_json(camera);
+    if (camera.missing_control_code >= 0) {
+        json += ",\"missing_control_code\":" + std::to_string(camera.missing_control_code);
+    }
     return json + ",\"imu\":" + imu_json(camera) + ",\"flash\":" + flash_json(camera);
 }
 

@@ -53,6 +53,9 @@ struct VirtualCamera {
     // legacy camera answers 64 zero bytes; otherwise the answer is the 64
     // bytes given, or else a report with the sections below.
     bool capability_control = true;
+    // The vendor code a read of a control the camera lacks fails with; -1
+    // leaves the virtual camera's own choice (5, ecGetKsControlFail).
+    int missing_control_code = -1;
     bool legacy = false;
     std::optional<std::vector<std::uint8_t>> capability_bytes;
     bool report_flash = true;

@@ -2,6 +2,9 @@
 // exit statuses. None of these reaches a camera.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include "camera/camera_library.hpp"
 #include "commands.hpp"
 #include "tool_runner.hpp"
 
@@ -45,6 +48,44 @@ TEST(ToolUsage, WrongCommandLinesExitWithUsage) {
         EXPECT_TRUE(contains(result.err, row.usage)) << result.err;
         EXPECT_EQ(result.out, "");
     }
+}
+
+// Sets (or, for null, removes) an environment variable.
+void set_variable(const char* name, const char* value) {
+#if defined(_WIN32)
+    _putenv_s(name, value != nullptr ? value : "");
+#else
+    value != nullptr ? ::setenv(name, value, 1) : ::unsetenv(name);
+#endif
+}
+
+TEST(ToolUsage, TheVirtualCameraIsAskedForByOptionOrVariable) {
+    const struct {
+        std::vector<std::string> args;
+        const char* variable;  // the scenario variable's value, null for unset
+        bool wanted;
+    } rows[] = {
+        {{"scan"}, nullptr, false},
+        {{"--virtual", "scan"}, nullptr, true},
+        {{"scan", "--virtual"}, nullptr, true},
+        {{"--scenario", "s.json", "scan"}, nullptr, true},
+        {{"scan", "--scenario=s.json"}, nullptr, true},
+        {{"write-json", "--", "--virtual"}, nullptr, false},  // a file name after "--"
+        {{"scan"}, "s.json", true},
+        {{"scan"}, "", false},
+    };
+    const char* variable = "VELMORA_TEST_SCENARIO_VARIABLE";
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(row.args) + (row.variable ? row.variable : "(unset)"));
+        set_variable(variable, row.variable);
+        EXPECT_EQ(wants_virtual_camera(row.args, variable), row.wanted);
+    }
+    set_variable(variable, nullptr);
+    // Here the virtual camera is the library in use: the option is taken out
+    // wherever it stands and changes nothing.
+    const auto result = run({"scan", "--virtual"});
+    EXPECT_EQ(result.exit_code, kExitSuccess) << result.err;
+    EXPECT_TRUE(contains(result.out, "2 cameras found.")) << result.out;
 }
 
 TEST(ToolUsage, EveryCommandHasHelp) {

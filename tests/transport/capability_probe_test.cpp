@@ -78,43 +78,54 @@ TEST_F(CapabilityProbeTest, DeviceWithoutIdsIsFoundByPath) {
     EXPECT_EQ(detail::probe_xu_capability(device).state, 0u);
 }
 
+// One vendor session whatever happens: a failed read is read again, and a
+// failed second read is followed by a fresh enumeration that tells an
+// unplugged camera from one whose control refuses.
 TEST_F(CapabilityProbeTest, FailuresComeBackAsStateOneWithTheirReason) {
     using detail::XuProbeFailure;
+    struct Fault {
+        const char* function;
+        unsigned nth;
+        int code;  // -1: the camera goes just before the call
+    };
     struct Row {
         const char* name;
-        const char* failing_call;  // null: none
-        int vendor_code;
+        std::vector<Fault> faults;
         DeviceInfo device;
         ErrorCode code;
         std::string message;
         XuProbeFailure failure;
         std::size_t uninit_calls;
+        std::size_t enumerations;
     };
     DeviceInfo unplugged = camera_info();
     unplugged.device_path = "\\\\?\\usb#vid_0c45&pid_0643#gone";
+    const std::string refused = "SonixCam_XuRead failed: vendor_code=ecGetKsControlFail(5)";
     const Row rows[] = {
-        {"all-zero report", nullptr, 0, camera_info(), ErrorCode::BadMagic, "capability XU returned an all-zero report",
-         XuProbeFailure::NoValidReport, 1},
-        {"init fails", "SonixCam_Init", 7, camera_info(), ErrorCode::DeviceUnavailable,
-         "SonixCam_Init failed: vendor_code=ecDeviceDisconnect(7)", XuProbeFailure::CameraNotReached, 0},
-        {"device gone", nullptr, 0, unplugged, ErrorCode::DeviceUnavailable,
-         "preferred device_path not found in current scan", XuProbeFailure::CameraNotReached, 1},
-        {"node selection: camera disconnected", "SonixCam_SetNodeID", 7, camera_info(), ErrorCode::BackendError,
-         "SonixCam_SetNodeID failed: vendor_code=ecDeviceDisconnect(7)", XuProbeFailure::CameraNotReached, 1},
-        {"node selection: camera not found", "SonixCam_SetNodeID", 4, camera_info(), ErrorCode::BackendError,
-         "SonixCam_SetNodeID failed: vendor_code=ecNotFindDevice(4)", XuProbeFailure::CameraNotReached, 1},
-        {"node selection refused", "SonixCam_SetNodeID", 5, camera_info(), ErrorCode::BackendError,
-         "SonixCam_SetNodeID failed: vendor_code=ecGetKsControlFail(5)", XuProbeFailure::ExtensionUnitFailed, 1},
-        {"transfer: camera disconnected", "SonixCam_XuRead", 7, camera_info(), ErrorCode::BackendError,
-         "SonixCam_XuRead failed: vendor_code=ecDeviceDisconnect(7)", XuProbeFailure::CameraNotReached, 1},
-        {"transfer refused", "SonixCam_XuRead", 8, camera_info(), ErrorCode::BackendError,
-         "SonixCam_XuRead failed: vendor_code=ecSyncTransTimeOut(8)", XuProbeFailure::ExtensionUnitFailed, 1},
+        {"all-zero report", {}, camera_info(), ErrorCode::BadMagic, "capability XU returned an all-zero report",
+         XuProbeFailure::NoReport, 1, 1},
+        {"init fails", {{"SonixCam_Init", 1, 7}}, camera_info(), ErrorCode::DeviceUnavailable,
+         "SonixCam_Init failed: vendor_code=ecDeviceDisconnect(7)", XuProbeFailure::Unsettled, 0, 0},
+        {"device gone", {}, unplugged, ErrorCode::DeviceUnavailable, "preferred device_path not found in current scan",
+         XuProbeFailure::Unsettled, 1, 1},
+        {"refused twice alike", {{"SonixCam_XuRead", 1, 5}, {"SonixCam_XuRead", 2, 5}}, camera_info(),
+         ErrorCode::BackendError, refused, XuProbeFailure::NoReport, 1, 2},
+        {"refused twice alike, camera gone by then",
+         {{"SonixCam_XuRead", 1, 5}, {"SonixCam_XuRead", 2, 5}, {"SonixCam_EnumCameras", 2, -1}}, camera_info(),
+         ErrorCode::DeviceUnavailable, "no matching device found", XuProbeFailure::Unsettled, 1, 2},
+        {"refused, then disconnected", {{"SonixCam_XuRead", 1, 5}, {"SonixCam_XuRead", 2, 7}}, camera_info(),
+         ErrorCode::BackendError, "SonixCam_XuRead failed: vendor_code=ecDeviceDisconnect(7)",
+         XuProbeFailure::Unsettled, 1, 2},
+        {"refused once", {{"SonixCam_SetNodeID", 1, 5}}, camera_info(), ErrorCode::BadMagic,
+         "capability XU returned an all-zero report", XuProbeFailure::NoReport, 1, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         load_camera();
-        if (row.failing_call) {
-            ASSERT_EQ(vcam_fail_call(row.failing_call, 1, row.vendor_code), 0);
+        for (const Fault& fault : row.faults) {
+            ASSERT_EQ(fault.code < 0 ? vcam_detach_at_call(kCameraId, fault.function, fault.nth)
+                                     : vcam_fail_call(fault.function, fault.nth, fault.code),
+                      0);
         }
         const detail::XuCapabilityProbeResult result = detail::probe_xu_capability(row.device);
         EXPECT_EQ(result.state, 1u);
@@ -122,7 +133,9 @@ TEST_F(CapabilityProbeTest, FailuresComeBackAsStateOneWithTheirReason) {
         EXPECT_EQ(result.status.code(), row.code);
         EXPECT_EQ(result.status.message(), row.message);
         EXPECT_EQ(result.failure, row.failure);
+        EXPECT_EQ(vcam_count_calls("SonixCam_Init"), 1u);
         EXPECT_EQ(vcam_count_calls("SonixCam_UnInit"), row.uninit_calls);
+        EXPECT_EQ(vcam_count_calls("SonixCam_EnumCameras"), row.enumerations);
         EXPECT_EQ(vcam_init_depth(), 0);
     }
 }
@@ -137,7 +150,16 @@ Result<win_detail::EnumeratedDevice> resolver_throwing_other(win_detail::VendorS
     throw 42;
 }
 
-TEST_F(CapabilityProbeTest, ExceptionsInsideAreCaughtAndTheLibraryBalanced) {
+// Finds the camera once, then throws: the exception comes while the probe
+// asks whether a camera whose control refused twice is still there.
+Result<win_detail::EnumeratedDevice> resolver_throwing_the_second_time(win_detail::VendorSession& session,
+                                                                       const FlashConfig& config, bool indices) {
+    static int calls = 0;
+    if (++calls % 2 == 0) throw std::runtime_error("second enumeration exploded");
+    return win_detail::resolve_device_with_active_runtime(session, config, indices);
+}
+
+TEST_F(CapabilityProbeTest, ExceptionsInsideAreCaughtAndNeverMakeALegacyCamera) {
     struct Row {
         detail::DeviceResolver resolver;
         const char* message;
@@ -145,19 +167,23 @@ TEST_F(CapabilityProbeTest, ExceptionsInsideAreCaughtAndTheLibraryBalanced) {
     const Row rows[] = {
         {&resolver_throwing_std, "enumeration exploded"},
         {&resolver_throwing_other, "unknown exception during Windows capability XU read"},
+        {&resolver_throwing_the_second_time, "second enumeration exploded"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.message);
-        vcam_clear_call_log();
+        VirtualCamera camera = stereo_camera();
+        camera.capability_control = false;  // refuses every read alike
+        load_camera(camera);
         const detail::XuCapabilityProbeResult result = detail::probe_xu_capability_using(camera_info(), row.resolver);
         EXPECT_EQ(result.state, 1u);
         EXPECT_EQ(result.status.code(), ErrorCode::InternalError);
         EXPECT_EQ(result.status.message(), row.message);
-        EXPECT_EQ(result.failure, detail::XuProbeFailure::NoValidReport);
+        EXPECT_EQ(result.failure, detail::XuProbeFailure::Unsettled);
         EXPECT_EQ(vcam_count_calls("SonixCam_UnInit"), 1u);
         EXPECT_EQ(vcam_init_depth(), 0);
         EXPECT_TRUE(vendor_lock_free());
     }
+    EXPECT_EQ(vcam_count_calls("SonixCam_XuRead"), 2u) << "the last row failed both reads before it threw";
 }
 
 }  // namespace

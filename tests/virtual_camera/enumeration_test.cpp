@@ -1,6 +1,7 @@
 // Init counting, enumeration capacity, device records, descriptor answers and the no-device codes.
 #include <cstring>
 
+#include "sonix_camera_extras.h"
 #include "support/vendor_calls.hpp"
 
 namespace vcam_test {
@@ -53,6 +54,31 @@ TEST_F(EnumerationTest, WritesAtMostTheCapacityAndReportsTheCountWritten) {
         EXPECT_EQ(count, row.expected);
         EXPECT_EQ(records[row.expected].library_head[0], untouched) << "no record beyond the count is written";
     }
+}
+
+TEST_F(EnumerationTest, CaptureNodeNumbersComeFromTheScenarioAndLeaveNoTrace) {
+    ASSERT_EQ(load(R"({"devices": [
+        {"id": "a", "vid": 3141, "pid": 1603, "v4l2_node": 4},
+        {"id": "b", "vid": 3141, "pid": 1605}]})"),
+              "");
+    std::vector<scDevice_t> records = enumerate();
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(velmora_camera_v4l2_node(&records[0]), -1) << "uninitialised";
+    {
+        InitGuard init;
+        vcam_clear_call_log();
+        EXPECT_EQ(velmora_camera_v4l2_node(&records[0]), 4);
+        EXPECT_EQ(velmora_camera_v4l2_node(&records[1]), -1) << "none given";
+        EXPECT_EQ(velmora_camera_v4l2_node(nullptr), -1);
+        EXPECT_EQ(vcam_call_count(), 0u) << "not one of the vendor's calls";
+        ASSERT_EQ(vcam_detach_device("a"), 0);
+        EXPECT_EQ(velmora_camera_v4l2_node(&records[0]), -1) << "unplugged";
+    }
+    vcam_load_default_scenario();
+    records = enumerate();
+    InitGuard init;
+    EXPECT_EQ(velmora_camera_v4l2_node(&records.at(0)), 0);
+    EXPECT_EQ(velmora_camera_v4l2_node(&records.at(1)), 2);
 }
 
 TEST_F(EnumerationTest, RecordsCarryNamePathAndDistinctHandles) {

@@ -43,6 +43,8 @@ TEST_F(ExtensionUnitTest, CapabilityGivenAsHexIsAnsweredVerbatim) {
     EXPECT_EQ(read_capability(records.at(0)), kReferenceReport);
 }
 
+// A unit or control the camera lacks fails with the camera's missing-control
+// code (5 unless its scenario sets another); a wrong length is always 5.
 TEST_F(ExtensionUnitTest, ReadsNeedASelectedUnitAndTheControlsOwnLength) {
     struct Row {
         const char* what;
@@ -51,30 +53,39 @@ TEST_F(ExtensionUnitTest, ReadsNeedASelectedUnitAndTheControlsOwnLength) {
         bool select_ok;
         std::uint8_t length, selector, node;
         bool read_ok;
+        bool missing;  // a failure for want of the unit or control
     };
     const Row rows[] = {
-        {"selected capability control", 4, true, true, 64, 11, 4, true},
-        {"no unit selected", -1, true, true, 64, 11, 4, false},
-        {"wrong GUID", 4, false, false, 64, 11, 4, false},
-        {"node without a unit", 9, true, false, 64, 11, 9, false},
-        {"short transfer", 4, true, true, 17, 11, 4, false},
-        {"unknown selector", 4, true, true, 64, 12, 4, false},
-        {"IMU control on the same unit", 4, true, true, 17, 10, 4, true},
+        {"selected capability control", 4, true, true, 64, 11, 4, true, false},
+        {"no unit selected", -1, true, true, 64, 11, 4, false, true},
+        {"wrong GUID", 4, false, false, 64, 11, 4, false, true},
+        {"node without a unit", 9, true, false, 64, 11, 9, false, true},
+        {"short transfer", 4, true, true, 17, 11, 4, false, false},
+        {"unknown selector", 4, true, true, 64, 12, 4, false, true},
+        {"IMU control on the same unit", 4, true, true, 17, 10, 4, true, false},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.what);
-        vcam_load_default_scenario();
-        std::vector<scDevice_t> records = enumerate();
-        InitGuard init;
-        if (row.select_node >= 0) {
-            std::uint8_t guid[16];
-            std::memcpy(guid, kXuGuid, sizeof guid);
-            if (!row.guid_ok) guid[0] ^= 0xFF;
-            EXPECT_EQ(SonixCam_SetNodeID(&records[0], static_cast<std::uint8_t>(row.select_node), guid), row.select_ok);
-        }
-        EXPECT_EQ(!xu_read(records[0], row.length, row.selector, row.node).empty(), row.read_ok);
-        if (!row.read_ok) {
-            EXPECT_EQ(error_code(&records[0]), SonixLib::ecGetKsControlFail);
+    for (const int missing_code : {-1, 4, 7}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(testing::Message() << row.what << ", missing-control code " << missing_code);
+            vcam_load_default_scenario();
+            if (missing_code >= 0) {
+                const std::string fields = "{\"missing_control_code\": " + std::to_string(missing_code) + "}";
+                ASSERT_EQ(vcam_update_device_json("cam0", fields.c_str()), 0) << vcam_last_error();
+            }
+            std::vector<scDevice_t> records = enumerate();
+            InitGuard init;
+            if (row.select_node >= 0) {
+                std::uint8_t guid[16];
+                std::memcpy(guid, kXuGuid, sizeof guid);
+                if (!row.guid_ok) guid[0] ^= 0xFF;
+                EXPECT_EQ(SonixCam_SetNodeID(&records[0], static_cast<std::uint8_t>(row.select_node), guid),
+                          row.select_ok);
+            }
+            EXPECT_EQ(!xu_read(records[0], row.length, row.selector, row.node).empty(), row.read_ok);
+            if (!row.read_ok) {
+                const int expected = row.missing && missing_code >= 0 ? missing_code : SonixLib::ecGetKsControlFail;
+                EXPECT_EQ(error_code(&records[0]), expected);
+            }
         }
     }
 }

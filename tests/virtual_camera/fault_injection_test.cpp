@@ -73,16 +73,61 @@ TEST_F(FaultInjectionTest, DeviceDetachesJustBeforeTheChosenCall) {
     EXPECT_TRUE(flash_type_ok(records[1])) << "a reattached device keeps its handle";
 }
 
+// A garbled answer differs from the stored data in the low bit of its last
+// byte, once; the next read is clean again.
+TEST_F(FaultInjectionTest, AGarbledCallHandsBackItsDataWithTheLastBitFlipped) {
+    struct Row {
+        const char* function;
+        unsigned nth;
+    };
+    for (const Row& row : {Row{"SonixCam_XuRead", 1}, Row{"SonixCam_XuRead", 2}, Row{"SonixCam_CstmReadFromSF", 1}}) {
+        SCOPED_TRACE(testing::Message() << row.function << " #" << row.nth);
+        std::vector<scDevice_t> records = enumerate();
+        InitGuard init;
+        ASSERT_TRUE(SonixCam_SetNodeID(&records[0], 4, kXuGuid));
+        const auto read = [&](std::vector<std::uint8_t>& out) {
+            out.assign(64, 0);
+            if (std::string(row.function) == "SonixCam_XuRead") {
+                return SonixCam_XuRead(&records[0], out.data(), 64, 11, 4);
+            }
+            return SonixCam_CstmReadFromSF(&records[0], 0x51000, out.data(), 64);
+        };
+        std::vector<std::uint8_t> clean;
+        ASSERT_TRUE(read(clean));
+        ASSERT_EQ(vcam_garble_call(row.function, row.nth), 0) << vcam_last_error();
+        for (unsigned call = 1; call <= 3; ++call) {
+            std::vector<std::uint8_t> answer;
+            ASSERT_TRUE(read(answer)) << "a garbled call still succeeds";
+            std::vector<std::uint8_t> expected = clean;
+            if (call == row.nth) expected.back() ^= 1u;
+            EXPECT_EQ(answer, expected) << "call " << call;
+        }
+    }
+}
+
+TEST_F(FaultInjectionTest, OnlyCallsThatHandBackDataCanBeGarbled) {
+    for (const char* function : {"SonixCam_SetNodeID", "*", "SonixCam_Frobnicate"}) {
+        SCOPED_TRACE(function);
+        EXPECT_EQ(vcam_garble_call(function, 1), -1);
+    }
+    EXPECT_EQ(vcam_garble_call("SonixCam_XuRead", 0), -1);
+}
+
 TEST_F(FaultInjectionTest, ScenarioFaultsAreArmedAtLoad) {
     ASSERT_EQ(load(R"({"devices": [{"id": "a", "vid": 1, "pid": 2}],
         "faults": [{"function": "SonixCam_EnumCameras", "nth": 1, "vendor_code": 3},
-                   {"function": "SonixCam_GetVersion", "nth": 1, "detach": "a"}]})"),
+                   {"function": "SonixCam_GetVersion", "nth": 1, "detach": "a"},
+                   {"function": "SonixCam_CstmReadFromSF", "nth": 1, "garble": true}]})"),
               "");
     EXPECT_TRUE(enumerate().empty());
     EXPECT_EQ(error_code(), SonixLib::ecEnumDeviceFail);
     std::vector<scDevice_t> records = enumerate();
     ASSERT_EQ(records.size(), 1u);
     InitGuard init;
+    std::uint8_t erased[2] = {};
+    ASSERT_TRUE(SonixCam_CstmReadFromSF(&records[0], 0, erased, sizeof erased));
+    EXPECT_EQ(erased[0], 0xFF);
+    EXPECT_EQ(erased[1], 0xFE) << "the garbled read";
     char version[256];
     EXPECT_FALSE(SonixCam_GetVersion(&records[0], version, sizeof version, 0));
     EXPECT_EQ(error_code(&records[0]), SonixLib::ecDeviceDisconnect);

@@ -43,6 +43,9 @@ TEST_F(ScenarioTest, InvalidScenariosNameTheOffendingPlace) {
         {R"({"devices": [{"id": "a", "vid": 1, "pid": 2, "serial_number": "0123456789012345678901234567890123456789012345678901234567890123X"}]})", "devices[0].serial_number: longer than 64 bytes"},
         {R"({"faults": [{"function": "SonixCam_Init", "nth": 1, "detach": "ghost"}]})", "faults[0].detach: no device \"ghost\""},
         {R"({"faults": [{"function": "SonixCam_Init", "nth": 1}]})", "faults[0]: needs exactly one of"},
+        {R"({"faults": [{"function": "SonixCam_XuRead", "vendor_code": 5, "garble": true}]})", "faults[0]: needs exactly one of"},
+        {R"({"faults": [{"function": "SonixCam_GetVersion", "garble": true}]})", "faults[0].function: only SonixCam_XuRead"},
+        {R"({"devices": [{"id": "a", "vid": 1, "pid": 2, "missing_control_code": -4}]})", "devices[0].missing_control_code: expected"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.json);

@@ -13,15 +13,18 @@ namespace velmora::stereo_tool {
 namespace {
 
 constexpr const char* kScenarioOption = "--scenario";
+constexpr const char* kVirtualOption = "--virtual";
 constexpr const char* kToolVersion = VELMORA_TOOL_VERSION;
 
 struct GlobalOptions {
     std::vector<std::string> scenarios;  // in the order given; the last one wins
+    bool virtual_camera = false;
     std::vector<std::string> rest;
     std::string error;
 };
 
-// Takes --scenario out wherever it stands (before "--"), so it may follow the command too.
+// Takes --scenario and --virtual out wherever they stand (before "--"), so
+// they may follow the command too.
 GlobalOptions split_global_options(const std::vector<std::string>& args) {
     GlobalOptions global;
     const std::string prefix = std::string(kScenarioOption) + "=";
@@ -31,7 +34,9 @@ GlobalOptions split_global_options(const std::vector<std::string>& args) {
             global.rest.insert(global.rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
             break;
         }
-        if (arg == kScenarioOption) {
+        if (arg == kVirtualOption) {
+            global.virtual_camera = true;
+        } else if (arg == kScenarioOption) {
             if (i + 1 >= args.size()) {
                 global.error = "option '--scenario' needs a value (FILE)";
                 return global;
@@ -46,18 +51,28 @@ GlobalOptions split_global_options(const std::vector<std::string>& args) {
     return global;
 }
 
-int run_command(const CommandSpec& command, const std::vector<std::string>& args, std::istream& in,
-                std::ostream& out, std::ostream& err) {
+struct Streams {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    bool err_is_terminal;
+};
+
+int run_command(const CommandSpec& command, const std::vector<std::string>& args, const Streams& streams) {
+    std::ostream& out = streams.out;
+    std::ostream& err = streams.err;
     const ParseOutcome parsed = parse_options(args, command.options);
     if (!parsed.ok()) return report_usage_error(parsed.error, &command, err);
     if (parsed.options.has("help")) {
         print_command_help(command, out);
         return kExitSuccess;
     }
-    return command.run(ToolContext{parsed.options, in, out, err});
+    return command.run(ToolContext{parsed.options, streams.in, out, err, streams.err_is_terminal});
 }
 
-int dispatch(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+int dispatch(const std::vector<std::string>& args, const Streams& streams) {
+    std::ostream& out = streams.out;
+    std::ostream& err = streams.err;
     if (args.empty()) return report_usage_error("no command given", nullptr, err);
     const std::string& first = args.front();
     if (first == "--help" || first == "-h") {
@@ -82,21 +97,25 @@ int dispatch(const std::vector<std::string>& args, std::istream& in, std::ostrea
         return report_usage_error((looks_like_option ? "unknown option '" : "unknown command '") + first + "'",
                                   nullptr, err);
     }
-    return run_command(*command, std::vector<std::string>(args.begin() + 1, args.end()), in, out, err);
+    return run_command(*command, std::vector<std::string>(args.begin() + 1, args.end()), streams);
 }
 
 }  // namespace
 
-int run_tool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+int run_tool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+             bool err_is_terminal) {
     try {
         const GlobalOptions global = split_global_options(args);
         if (!global.error.empty()) return report_usage_error(global.error, nullptr, err);
+        if (global.virtual_camera && !virtual_camera_available()) {
+            return report_file_problem("--virtual needs the virtual camera library", err);
+        }
         for (const auto& scenario : global.scenarios) {
             if (const auto problem = load_scenario(scenario); !problem.empty()) {
                 return report_file_problem(problem, err);
             }
         }
-        return dispatch(global.rest, in, out, err);
+        return dispatch(global.rest, Streams{in, out, err, err_is_terminal});
     } catch (const std::exception& exception) {
         err << "error: " << exception.what() << '\n';
     } catch (...) {

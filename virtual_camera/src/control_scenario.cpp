@@ -141,6 +141,20 @@ VCAM_API int vcam_detach_at_call(const char* device_id, const char* function, un
     });
 }
 
+VCAM_API int vcam_garble_call(const char* function, unsigned nth) {
+    return run_control([&](Library& library, std::string& error) {
+        const std::string name = function == nullptr ? std::string() : function;
+        if (!sonix_virtual::hands_back_data(name) || nth == 0) {
+            error = "needs SonixCam_XuRead or SonixCam_CstmReadFromSF and nth of at least 1";
+            return false;
+        }
+        sonix_virtual::FaultSpec fault{name, nth, 0, std::string()};
+        fault.garble = true;
+        library.faults.arm(std::move(fault));
+        return true;
+    });
+}
+
 VCAM_API void vcam_clear_faults(void) {
     (void)run_control([](Library& library, std::string&) {
         library.faults.clear();

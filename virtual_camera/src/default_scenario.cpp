@@ -18,6 +18,7 @@ const char kDefaultScenario[] = R"json({
       "descriptor_text": "Velmora Stereo Camera",
       "serial_number": "VLM643A00017",
       "firmware_version": "SN292-250311-V1.4",
+      "v4l2_node": 0,
       "capability": {
         "minor_version": 0,
         "flash": {"address": "0x51000", "size": "0x10000"},
@@ -52,6 +53,7 @@ const char kDefaultScenario[] = R"json({
       "descriptor_text": "Velmora Stereo Camera (legacy)",
       "serial_number": "VLM645B00342",
       "firmware_version": "SN292-250120-V1.2",
+      "v4l2_node": 2,
       "capability": "zeros",
       "imu": {"node": 4, "selector": 10, "length": 17,
               "generator": {"kind": "ramp", "period_samples": 100, "accel_amplitude": 400, "gyro_amplitude": 300,

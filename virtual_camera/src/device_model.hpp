@@ -88,7 +88,12 @@ struct DeviceSpec {
     FlashSpec flash;
     std::optional<std::array<std::uint8_t, kCapabilityReportSize>> capability;
     std::optional<ImuSpec> imu;
+    std::optional<std::uint16_t> v4l2_node;  // N of the /dev/videoN a Linux system would give it
     bool attached = true;
+    // The code SetNodeID and XuRead set for a unit or control the device
+    // lacks. What a real camera sets is not known: ecGetKsControlFail (5)
+    // unless the scenario says otherwise.
+    std::int32_t missing_control_code = 5;
 };
 
 struct BackendEntrySpec {
@@ -109,6 +114,9 @@ struct FaultSpec {
     std::uint32_t nth = 1;
     std::int32_t vendor_code = 0;
     std::string detach_device;  // non-empty: detach this device instead of failing the call
+    // The call succeeds, but the last byte of the data it hands back has its
+    // lowest bit flipped: a transfer error nothing on the way caught.
+    bool garble = false;
 };
 
 // Which error codes a failing call sets. The contract only says that a code

@@ -12,6 +12,7 @@ constexpr std::size_t kMaxRecordNameUnits = 255;
 constexpr std::size_t kMaxRecordPathUnits = 305;
 constexpr std::size_t kMaxFirmwareText = 255;
 constexpr std::size_t kDevicePathBufferSize = 160;
+constexpr std::uint64_t kMaxVendorCode = 0x7FFFFFFF;
 
 bool is_id_character(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
@@ -89,7 +90,8 @@ void parse_extension_units(const Json& value, const std::string& path, DeviceSpe
 DeviceSpec parse_device(const Json& value, const std::string& path) {
     require_object(value, path, {"id", "vid", "pid", "name", "device_path", "id_bytes", "product_name",
                                  "descriptor_text", "serial_number", "firmware_version", "serial_flash_type",
-                                 "attached", "flash", "capability", "imu", "comment"});
+                                 "attached", "flash", "capability", "imu", "missing_control_code", "v4l2_node",
+                                 "comment"});
     DeviceSpec device;
     device.id = parse_id(value, path);
     // A free text for people (capture names there what it could not read).
@@ -102,7 +104,14 @@ DeviceSpec parse_device(const Json& value, const std::string& path) {
     if (value.contains("serial_flash_type")) {
         device.serial_flash_type = read_unsigned_as<std::uint32_t>(value.at("serial_flash_type"), child_path(path, "serial_flash_type"));
     }
+    if (value.contains("v4l2_node")) {
+        device.v4l2_node = read_unsigned_as<std::uint16_t>(value.at("v4l2_node"), child_path(path, "v4l2_node"));
+    }
     if (value.contains("attached")) device.attached = read_bool(value.at("attached"), child_path(path, "attached"));
+    if (value.contains("missing_control_code")) {
+        device.missing_control_code = static_cast<std::int32_t>(
+            read_unsigned(value.at("missing_control_code"), child_path(path, "missing_control_code"), kMaxVendorCode));
+    }
     device.flash = value.contains("flash") ? parse_flash_section(value.at("flash"), child_path(path, "flash"))
                                            : parse_flash_section(Json::object(), child_path(path, "flash"));
     parse_extension_units(value, path, device);

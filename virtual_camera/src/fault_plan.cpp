@@ -16,6 +16,8 @@ FaultPlan::Fired FaultPlan::on_call(const std::string& function) {
         }
         if (!fault.detach_device.empty()) {
             fired.detach.push_back(fault.detach_device);
+        } else if (fault.garble) {
+            fired.garble = true;
         } else if (!fired.failure) {
             fired.failure = fault.vendor_code;
         }

@@ -18,6 +18,7 @@ public:
     struct Fired {
         std::optional<std::int32_t> failure;  // the vendor code when the call must fail
         std::vector<std::string> detach;      // devices to detach before the call runs
+        bool garble = false;                  // flip a bit of the data a successful call hands back
     };
     // Counts one call of function against every armed trigger; fired triggers disarm.
     Fired on_call(const std::string& function);

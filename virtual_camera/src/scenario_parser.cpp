@@ -91,7 +91,7 @@ BackendSpec parse_backend(const Json& value, const std::string& path) {
 }
 
 FaultSpec parse_fault(const Json& value, const std::string& path) {
-    require_object(value, path, {"function", "nth", "vendor_code", "detach"});
+    require_object(value, path, {"function", "nth", "vendor_code", "detach", "garble"});
     FaultSpec fault;
     if (!value.contains("function")) fail_at(path, "missing \"function\"");
     fault.function = read_string(value.at("function"), child_path(path, "function"));
@@ -101,8 +101,11 @@ FaultSpec parse_fault(const Json& value, const std::string& path) {
     if (value.contains("nth")) fault.nth = read_unsigned_as<std::uint32_t>(value.at("nth"), child_path(path, "nth"));
     if (fault.nth == 0) fail_at(child_path(path, "nth"), "counts from 1");
     if (value.contains("detach")) fault.detach_device = read_string(value.at("detach"), child_path(path, "detach"));
-    if (value.contains("vendor_code") == !fault.detach_device.empty()) {
-        fail_at(path, "needs exactly one of \"vendor_code\" or \"detach\"");
+    if (value.contains("garble")) fault.garble = read_bool(value.at("garble"), child_path(path, "garble"));
+    const int kinds = int{value.contains("vendor_code")} + int{!fault.detach_device.empty()} + int{fault.garble};
+    if (kinds != 1) fail_at(path, "needs exactly one of \"vendor_code\", \"detach\" or \"garble\": true");
+    if (fault.garble && !hands_back_data(fault.function)) {
+        fail_at(child_path(path, "function"), "only SonixCam_XuRead and SonixCam_CstmReadFromSF hand data back");
     }
     if (value.contains("vendor_code")) {
         fault.vendor_code = static_cast<std::int32_t>(read_signed(value.at("vendor_code"), child_path(path, "vendor_code"), 0, kMaxVendorCode));

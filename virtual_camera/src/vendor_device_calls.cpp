@@ -26,11 +26,15 @@ constexpr std::uint8_t kSerialSelector = 4;
 constexpr std::uint32_t kIdByteCount = 4;
 constexpr std::int32_t kControlFailure = SonixLib::ecGetKsControlFail;
 
+// `answer` is the buffer a call hands its data back in, if any.
 bool device_call(const char* function, scDevice_t* dev, std::initializer_list<std::uint64_t> args,
-                 const std::function<std::int32_t(DeviceState&)>& body) {
+                 const std::function<std::int32_t(DeviceState&)>& body, std::uint8_t* answer = nullptr,
+                 std::size_t answer_length = 0) {
     CallSpec call{function, args};
     call.addresses_device = true;
     call.record = dev;
+    call.answer = answer;
+    call.answer_length = answer_length;
     return sonix_virtual::dispatch_call(call, [&](Library&, DeviceState* device) { return body(*device); });
 }
 
@@ -71,7 +75,8 @@ bool has_unit(const DeviceState& device, std::uint8_t node) {
 
 std::int32_t read_control(DeviceState& device, std::uint8_t* buffer, std::uint8_t length, std::uint8_t selector,
                           std::uint8_t node) {
-    if (buffer == nullptr || device.selected_nodes.count(node) == 0) return kControlFailure;
+    if (buffer == nullptr) return kControlFailure;
+    if (device.selected_nodes.count(node) == 0) return device.setup.missing_control_code;
     if (device.setup.capability && node == sonix_virtual::kCapabilityNode &&
         selector == sonix_virtual::kCapabilitySelector) {
         if (length != sonix_virtual::kCapabilityReportSize) return kControlFailure;
@@ -82,7 +87,7 @@ std::int32_t read_control(DeviceState& device, std::uint8_t* buffer, std::uint8_
         if (length != device.imu->setup().length) return kControlFailure;
         return device.imu->next(buffer, length) ? 0 : kControlFailure;
     }
-    return kControlFailure;
+    return device.setup.missing_control_code;
 }
 
 std::int32_t write_version(const DeviceState& device, char* buffer, std::uint32_t length) {
@@ -108,8 +113,9 @@ SONIX_CAMERA_API bool SonixCam_GetDevDescriptor(scDevice_t* dev, std::uint8_t se
 SONIX_CAMERA_API bool SonixCam_SetNodeID(scDevice_t* dev, std::uint8_t node_id, const std::uint8_t* guid) {
     return device_call("SonixCam_SetNodeID", dev, {node_id}, [&](DeviceState& device) -> std::int32_t {
         const auto& expected = sonix_virtual::kVendorExtensionUnitGuid;
-        if (guid == nullptr || !std::equal(expected.begin(), expected.end(), guid) || !has_unit(device, node_id)) {
-            return kControlFailure;
+        if (guid == nullptr) return kControlFailure;
+        if (!std::equal(expected.begin(), expected.end(), guid) || !has_unit(device, node_id)) {
+            return device.setup.missing_control_code;
         }
         device.selected_nodes.insert(node_id);
         return 0;
@@ -118,9 +124,9 @@ SONIX_CAMERA_API bool SonixCam_SetNodeID(scDevice_t* dev, std::uint8_t node_id, 
 
 SONIX_CAMERA_API bool SonixCam_XuRead(scDevice_t* dev, std::uint8_t* buffer, std::uint8_t length,
                                       std::uint8_t selector, std::uint8_t node_id) {
-    return device_call("SonixCam_XuRead", dev, {length, selector, node_id}, [&](DeviceState& device) {
-        return read_control(device, buffer, length, selector, node_id);
-    });
+    return device_call(
+        "SonixCam_XuRead", dev, {length, selector, node_id},
+        [&](DeviceState& device) { return read_control(device, buffer, length, selector, node_id); }, buffer, length);
 }
 
 SONIX_CAMERA_API bool SonixCam_GetVersion(scDevice_t* dev, char* buffer, std::uint32_t length,
@@ -139,8 +145,9 @@ SONIX_CAMERA_API bool SonixCam_GetSerialFlashType(scDevice_t* dev, SonixLib::scS
 
 SONIX_CAMERA_API bool SonixCam_CstmReadFromSF(scDevice_t* dev, std::uint32_t address, std::uint8_t* buffer,
                                               std::uint32_t length) {
-    return device_call("SonixCam_CstmReadFromSF", dev, {address, length},
-                       [&](DeviceState& device) { return device.flash.read(address, buffer, length); });
+    return device_call(
+        "SonixCam_CstmReadFromSF", dev, {address, length},
+        [&](DeviceState& device) { return device.flash.read(address, buffer, length); }, buffer, length);
 }
 
 SONIX_CAMERA_API bool SonixCam_WriteToSF(scDevice_t* dev, std::uint32_t address, const std::uint8_t* buffer,

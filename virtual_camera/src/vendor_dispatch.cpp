@@ -54,14 +54,23 @@ Outcome run_locked(Library& library, const CallSpec& call, const CallBody& body)
     Outcome outcome;
     try {
         outcome = fired.failure ? Outcome{false, *fired.failure} : run_checked(library, call, device, body);
+        if (outcome.ok && fired.garble && call.answer != nullptr && call.answer_length != 0) {
+            call.answer[call.answer_length - 1] ^= 1u;
+        }
     } catch (const std::bad_alloc&) {
         outcome = {false, SonixLib::ecMemoryMallocFail};
     } catch (...) {
         outcome = {false, SonixLib::ecGetKsControlFail};
     }
     if (!outcome.ok && call.sets_error_codes) set_error_codes(library, device, outcome.code);
-    library.log.append(call.function, device != nullptr ? device->setup.id : std::string(), call.args, outcome.ok,
-                       outcome.code);
+    // The call has taken effect (an Init counted, a sector erased), so it must
+    // report what it did: a log entry that finds no memory is dropped rather
+    // than turning a success into a failure.
+    try {
+        library.log.append(call.function, device != nullptr ? device->setup.id : std::string(), call.args,
+                           outcome.ok, outcome.code);
+    } catch (const std::bad_alloc&) {
+    }
     return outcome;
 }
 

@@ -21,6 +21,9 @@ struct CallSpec {
     bool addresses_device = false; // the body receives the device the record names
     bool releases_init = false;    // SonixCam_UnInit: needs an outstanding Init
     const SonixLib::scDevice_t* record = nullptr;
+    // The buffer a call hands data back in, for an armed garble.
+    std::uint8_t* answer = nullptr;
+    std::size_t answer_length = 0;
 };
 
 bool dispatch_call(const CallSpec& call, const CallBody& body);

@@ -1,6 +1,7 @@
 // The library-wide vendor functions: Init, UnInit, EnumCameras and GetErrorCode.
 #include <algorithm>
 
+#include "sonix_camera_extras.h"
 #include "text_codec.hpp"
 #include "vendor_dispatch.hpp"
 
@@ -106,5 +107,24 @@ SONIX_CAMERA_API bool SonixCam_GetErrorCode(scDevice_t* dev, SonixLib::scErrorCo
         return 0;
     });
 }
+
+#if !defined(VCAM_CONTRACT_ONLY)
+// Not one of the vendor's functions: it leaves no trace in the call log and
+// sets no error code. The contract-only build, which exports the vendor's
+// functions alone, has none.
+SONIX_CAMERA_API std::int32_t velmora_camera_v4l2_node(scDevice_t* dev) {
+    try {
+        Library& library = Library::instance();
+        const std::lock_guard<std::mutex> lock(library.mutex());
+        library.ensure_loaded();
+        if (dev == nullptr || library.init_depth == 0) return -1;
+        const DeviceState* device = library.find_by_handle(sonix_virtual::record_handle(*dev));
+        if (device == nullptr || !device->attached || !device->setup.v4l2_node) return -1;
+        return *device->setup.v4l2_node;
+    } catch (...) {
+        return -1;
+    }
+}
+#endif
 
 }  // extern "C"

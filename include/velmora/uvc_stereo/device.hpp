@@ -39,20 +39,23 @@ public:
     const DeviceInfo& info() const;
     /// What the camera's capability report declared (or why there is none).
     const DeviceCapabilityInfo& capability_info() const;
-    /// The flash was verified when the device was opened.
+    /// open_device verified the flash (required_capabilities with 1 or 4).
     bool has_flash_transport() const;
     /// An IMU session has been opened successfully on this Device (stays true
     /// after close_imu).
     bool has_imu_transport() const;
 
-    /// The JSON document in flash, minified, with the record's version.
-    /// Fails while an IMU session is open ("IMU must be closed before flash
-    /// JSON access"), for a camera without flash (ErrorCode::NotSupported), and
-    /// with the flash record's own errors (BadMagic for a blank flash, for example).
+    /// The JSON document in flash, minified, with the record's version; a
+    /// success pauses 100 ms before it returns. Fails while an IMU session is
+    /// open ("IMU must be closed before flash JSON access"), for a camera whose
+    /// report declares no flash (ErrorCode::NotSupported), with the flash
+    /// record's own errors (BadMagic for a blank flash, for example), and with
+    /// ErrorCode::InvalidJson when the stored text is not JSON.
     Result<ReadJsonResult> read_json();
-    /// Validates and minifies the text, then stores it as a version-0 record
-    /// and, by default, reads it back to compare. Fails as read_json does, and
-    /// with ErrorCode::InvalidJson before the camera is touched.
+    /// Validates and minifies the text, stores it as a version-0 record, and
+    /// reads it back to compare; a success pauses 100 ms before it returns.
+    /// Fails as read_json does, and with ErrorCode::InvalidJson before the
+    /// camera is touched.
     Status write_json(std::string_view json);
 
     /// Starts an IMU session (success when one is open already). Flash JSON
@@ -78,10 +81,15 @@ private:
 };
 
 /// Opens a camera from a scan's DeviceInfo: reads its capability report, takes
-/// its flash layout and IMU transport from it (or legacy defaults when the
-/// camera answers without one), and checks options.required_capabilities
-/// (1 flash, 2 IMU, 4 flash JSON). A camera that cannot be reached while the
-/// report is read fails the open with that status, whatever is required.
+/// its flash layout and IMU transport from it, and checks
+/// options.required_capabilities (see OpenDeviceOptions). The camera gets the
+/// legacy defaults (flash user space 0x51000, 4096 bytes; IMU on unit 4,
+/// selector 10) only when it is there and has no report: it answered 64 bytes
+/// that are no valid report, or reading its capability control failed twice
+/// with the same vendor call and code that is not a time-out. A camera no
+/// longer found fails the open with the enumeration's status; failures that
+/// do not tell (the vendor library not starting, two different failures,
+/// time-outs, an exception) fail it with their own, whatever is required.
 /// Thread-safe.
 VELMORA_UVC_STEREO_API Result<Device> open_device(const DeviceInfo& device,
                                                   const OpenDeviceOptions& options = OpenDeviceOptions{});

@@ -80,8 +80,10 @@ struct VELMORA_UVC_STEREO_API FlashConfig {
 
 /// What open_device must verify before it succeeds.
 struct OpenDeviceOptions {
-    /// Bits: 1 the flash answers, 2 an IMU is declared, 4 the flash holds a
-    /// valid JSON document; 0 checks nothing.
+    /// Bits: 1 the flash answers a one-byte read; 4 the flash holds a record
+    /// whose payload is valid JSON (read instead of the one-byte read); 2 the
+    /// IMU, accepted but checked only when Device::open_imu opens it; 0
+    /// checks nothing. Other bits are refused.
     std::uint32_t required_capabilities = 1;
 };
 
@@ -123,7 +125,7 @@ struct VELMORA_UVC_STEREO_API ReportedImuInfo {
 struct VELMORA_UVC_STEREO_API CapabilityReport {
     std::uint8_t major_version = 0;          ///< report format, major version
     std::uint8_t minor_version = 0;          ///< report format, minor version
-    std::uint64_t capability_bits = 0;       ///< 2: flash section present, 4: IMU section present
+    std::uint64_t capability_bits = 0;       ///< 2: flash section present, 4: IMU section present; 1, 8, 16 carry no section
     std::optional<ReportedFlashInfo> flash;  ///< the flash section, when declared
     std::optional<ReportedImuInfo> imu;      ///< the IMU section, when declared
 
@@ -144,7 +146,8 @@ struct VELMORA_UVC_STEREO_API DeviceCapabilityInfo {
     /// reporting, legacy defaults in use.
     std::uint8_t state = 0;
     std::optional<CapabilityReport> report;  ///< the report, in state 1 only
-    std::string message;                     ///< why there is no report, in state 2 only
+    /// in state 2 only: "Capability reporting is not supported on this device"
+    std::string message;
 
     ///@{
     /// Value semantics: default values, copies and moves (defined in the library).

@@ -17,19 +17,34 @@ namespace velmora::uvc_stereo {
 enum class ErrorCode : std::int32_t {
     Ok = 0,                  ///< success
     InvalidArgument = 1,     ///< a caller's value or the object's state does not allow the call
-    BackendError = 2,        ///< the vendor library or a video back-end failed
-    DeviceUnavailable = 3,   ///< no matching camera, or the camera went away
-    ReadFailed = 4,          ///< a flash or extension-unit read failed
+    /// a vendor call failed (the extension-unit reads of the capability report
+    /// and of IMU samples among them), or a video back-end failed
+    BackendError = 2,
+    /// no matching camera, or the camera went away; also the vendor library
+    /// not starting, a camera without serial flash, and an IMU that reported
+    /// it could not start
+    DeviceUnavailable = 3,
+    /// a flash read failed, the firmware version could not be read, or the IMU
+    /// reported a failed read
+    ReadFailed = 4,
     WriteFailed = 5,         ///< a flash write failed, or read back differently
     EraseFailed = 6,         ///< a flash sector erase failed
-    BadMagic = 7,            ///< the flash record does not start with the expected magic
-    UnsupportedVersion = 8,  ///< a record or report of a version this SDK does not read
+    BadMagic = 7,            ///< the flash record does not start with the expected magic (a blank flash, for example)
+    /// a capability report of a major version this SDK does not read, which
+    /// open_device takes as no report; flash record versions are never refused
+    UnsupportedVersion = 8,
     InvalidHeader = 9,       ///< the flash record header is inconsistent
-    InvalidLength = 10,      ///< a length is out of range (record, payload, transfer)
-    CrcMismatch = 11,        ///< the stored checksum does not match the data
+    /// a flash record's payload or total length does not fit its user space, or
+    /// fewer bytes were given than its header declares
+    InvalidLength = 10,
+    /// a stored checksum does not match its data: a flash record's CRC-32, or
+    /// the CRC-32C of a capability report read after a failed read
+    CrcMismatch = 11,
     InvalidJson = 12,        ///< the text is not one valid JSON value
     InternalError = 13,      ///< an unexpected failure inside the SDK (an exception, for example)
-    NotSupported = 14,       ///< the camera lacks what the call needs (flash, IMU)
+    /// the camera lacks what the call needs (flash, an IMU, firmware that
+    /// allows its IMU), or it is not one of the supported models
+    NotSupported = 14,
 };
 
 /// An ErrorCode and a message. A success has code Ok and an empty message;

@@ -6,33 +6,24 @@
 #include <utility>
 
 #include "platform/hresult_status.hpp"
+#include "platform/system_library.hpp"
+#include "platform/win32/system_library_calls.hpp"
 
 namespace velmora::uvc_stereo::detail {
 
 namespace {
 
-// The Win32 error of the failed call, as the HRESULT Windows would make of it.
-Status last_error_failure(const std::string& operation) {
-    const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
-    return platform::make_hresult_status(operation.c_str(), static_cast<std::uint32_t>(hr));
-}
-
-// Only the system folder is searched, so a DLL of the same name beside the
-// application or in the current folder is never taken instead. (Windows 7
-// understands the flag only with update KB2533623; without it the load fails
-// and, like a missing Media Foundation, costs only the CAP_MSMF indices.)
-Result<HMODULE> load_system_library(const char* file) {
-    HMODULE module = LoadLibraryExA(file, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (module == nullptr) return last_error_failure(std::string("LoadLibrary(") + file + ")");
-    return module;
-}
-
 // GetProcAddress hands out a generic function pointer; void (*)() converts
-// to any function pointer type without a cast-function-type warning.
+// to any function pointer type without a cast-function-type warning. The
+// error is read before the message is built, which allocates.
 template <typename Function>
 Status find_function(HMODULE module, const char* name, Function& out) {
     const FARPROC address = GetProcAddress(module, name);
-    if (address == nullptr) return last_error_failure(std::string("GetProcAddress(") + name + ")");
+    const DWORD error = address == nullptr ? GetLastError() : 0;
+    if (address == nullptr) {
+        return platform::make_hresult_status((std::string("GetProcAddress(") + name + ")").c_str(),
+                                             platform::hresult_from_win32(error));
+    }
     out = reinterpret_cast<Function>(reinterpret_cast<void (*)()>(address));
     return Status();
 }
@@ -41,13 +32,21 @@ Status find_function(HMODULE module, const char* name, Function& out) {
 
 Result<MediaFoundationLibrary> MediaFoundationLibrary::load(const char* platform_library,
                                                             const char* enumeration_library) {
+    return load(platform::windows_system_library_calls(), platform_library, enumeration_library);
+}
+
+// Only the system folder is searched, on every Windows: a DLL of the same
+// name beside the application or in the current folder is never taken.
+Result<MediaFoundationLibrary> MediaFoundationLibrary::load(const platform::SystemLibraryCalls& calls,
+                                                            const char* platform_library,
+                                                            const char* enumeration_library) {
     MediaFoundationLibrary library;
-    Result<HMODULE> platform = load_system_library(platform_library);
+    Result<void*> platform = platform::load_system_library(platform_library, calls);
     if (!platform.ok()) return platform.status();
-    library.platform_ = platform.value();
-    Result<HMODULE> enumeration = load_system_library(enumeration_library);
+    library.platform_ = static_cast<HMODULE>(platform.value());
+    Result<void*> enumeration = platform::load_system_library(enumeration_library, calls);
     if (!enumeration.ok()) return enumeration.status();
-    library.enumeration_ = enumeration.value();
+    library.enumeration_ = static_cast<HMODULE>(enumeration.value());
 
     MediaFoundationFunctions& functions = library.functions_;
     for (const Status& status : {find_function(library.platform_, "MFStartup", functions.startup),

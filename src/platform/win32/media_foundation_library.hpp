@@ -8,6 +8,7 @@
 
 #include <mfobjects.h>
 
+#include "platform/system_library.hpp"
 #include "velmora/uvc_stereo/status.hpp"
 
 namespace velmora::uvc_stereo::detail {
@@ -34,6 +35,11 @@ public:
     // hr=0x%08lX" when it lacks a function (the Win32 error as an HRESULT).
     // The file names are parameters so that tests can name missing ones.
     static Result<MediaFoundationLibrary> load(const char* platform_library = kMediaFoundationPlatformLibrary,
+                                               const char* enumeration_library = kMediaFoundationLibrary);
+    // The same through other loader calls: tests make the first one fail as
+    // an old loader does.
+    static Result<MediaFoundationLibrary> load(const platform::SystemLibraryCalls& calls,
+                                               const char* platform_library = kMediaFoundationPlatformLibrary,
                                                const char* enumeration_library = kMediaFoundationLibrary);
 
     MediaFoundationLibrary(MediaFoundationLibrary&& other) noexcept;

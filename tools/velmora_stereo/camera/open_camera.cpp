@@ -2,7 +2,10 @@
 // line, pick the camera, open it.
 #include "camera/open_camera.hpp"
 
+#include <ostream>
+
 #include "commands.hpp"
+#include "camera/camera_library.hpp"
 #include "camera/device_selection.hpp"
 #include "output/error_report.hpp"
 
@@ -32,14 +35,24 @@ OpenedCamera open_selected_camera(const ToolContext& context, const std::string&
         camera.exit_code = report_usage_error(problem, find_command(command), context.err);
         return camera;
     }
-    const auto selected = select_device(context.options);
-    if (!selected.ok()) {
-        camera.exit_code = report_failure(selected.status(), context.err);
+    const SelectedCamera selected = select_device(context.options);
+    if (!selected.device) {
+        camera.exit_code = report_selection_problem(selected, command, context.err);
         return camera;
     }
-    auto opened = uvc::open_device(selected.value(), uvc::OpenDeviceOptions{required_capabilities});
+    return open_camera(*selected.device, required_capabilities, context);
+}
+
+OpenedCamera open_camera(const uvc::DeviceInfo& device, std::uint32_t required_capabilities,
+                         const ToolContext& context) {
+    OpenedCamera camera;
+    auto opened = uvc::open_device(device, uvc::OpenDeviceOptions{required_capabilities});
     if (!opened.ok()) {
         camera.exit_code = report_failure(opened.status(), context.err);
+        const std::string flash_note = (required_capabilities & kRequireFlash) != 0 ? flash_unreachable_note() : "";
+        for (const std::string& note : {camera_access_note(device), flash_note}) {
+            if (!note.empty()) context.err << "note: " << note << '\n';
+        }
         return camera;
     }
     camera.device.emplace(std::move(opened.value()));

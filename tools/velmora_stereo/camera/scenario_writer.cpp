@@ -106,6 +106,9 @@ Json device_json(const CapturedCamera& camera) {
     device["serial_number"] = text_or_null(camera.serial_number);
     device["firmware_version"] = text_or_null(camera.firmware_version);
     if (camera.serial_flash_type) device["serial_flash_type"] = *camera.serial_flash_type;
+    // A camera captured on Linux keeps its V4L2 index when the scenario is replayed.
+    const auto v4l2 = camera.opencv_indices.find(uvc::OpenCvBackend::CAP_V4L2);
+    if (v4l2 != camera.opencv_indices.end()) device["v4l2_node"] = v4l2->second;
     if (camera.capability.form != CapabilityForm::Absent) device["capability"] = capability_json(camera.capability);
     if (camera.imu) device["imu"] = imu_json(*camera.imu);
     if (camera.flash) device["flash"] = flash_json(*camera.flash);

@@ -67,6 +67,10 @@ VCAM_API int vcam_update_device_json(const char* device_id, const char* fields_j
 VCAM_API int vcam_fail_call(const char* function, unsigned nth, int vendor_code);
 /* The device detaches just before the nth next call of function runs. */
 VCAM_API int vcam_detach_at_call(const char* device_id, const char* function, unsigned nth);
+/* The nth next call of function ("SonixCam_XuRead" or
+ * "SonixCam_CstmReadFromSF") succeeds, but the last byte of the data it hands
+ * back has its lowest bit flipped, as by a transfer error nothing caught. */
+VCAM_API int vcam_garble_call(const char* function, unsigned nth);
 VCAM_API void vcam_clear_faults(void);
 
 /* ---- Latency model (all zero by default) -------------------------------- */
