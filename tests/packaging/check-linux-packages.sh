@@ -53,7 +53,8 @@ for file in bin/velmora-stereo include/velmora_uvc_stereo_c.h include/velmora/uv
     include/velmora/uvc_stereo_c.hpp include/sonix_virtual/vcam_control.h lib/libSonixCamera.so \
     lib/cmake/velmora_uvc_stereo_sdk/velmora_uvc_stereo_sdkConfig.cmake \
     lib/pkgconfig/velmora_uvc_stereo_sdk.pc lib/pkgconfig/velmora_uvc_stereo_sdk_c.pc \
-    share/doc/velmora-uvc-stereo-sdk/api/index.html; do
+    share/doc/velmora-uvc-stereo-sdk/api/index.html share/man/man1/velmora-stereo.1 \
+    share/bash-completion/completions/velmora-stereo; do
     [ -f "$usr/$file" ] || fail "missing /usr/$file"
 done
 for library in velmora_uvc_stereo_sdk velmora_uvc_stereo_sdk_c; do

@@ -1,5 +1,6 @@
 // Tests of the backup folder's rules: where it is, how files are named, which
 // camera a backup belongs to, and the sidecar that says so.
+#include "backups/backup_check.hpp"
 #include "backups/backup_store.hpp"
 
 #include <gtest/gtest.h>
@@ -99,8 +100,20 @@ TEST(BackupIdentityTest, SerialNumberDecidesElseTheDevicePath) {
 }
 
 BackupDescription description() {
-    return {camera("VLM643A00017"), "2025-03-11T10:15:00.123Z", "write-json", 0x51000, "x.rec", 414, 1, false,
-            "crc32 mismatch"};
+    BackupDescription d;
+    d.camera = camera("VLM643A00017");
+    d.time = "2025-03-11T10:15:00.123Z";
+    d.reason = "write-json";
+    d.flash_address = 0x51000;
+    d.user_space_size = 0x10000;
+    d.content = "damaged record";
+    d.record_file = "x.rec";
+    d.record_bytes = 414;
+    d.record_crc32 = "0x12345678";
+    d.valid = false;
+    d.problem = "crc32 mismatch";
+    d.first_bytes = "4B 56 4F 5A";
+    return d;
 }
 
 TEST(Sidecar, ReadsBackWhatItWrote) {
@@ -119,6 +132,21 @@ TEST(Sidecar, ReadsBackWhatItWrote) {
     EXPECT_EQ(read.record_version, written.record_version);
     EXPECT_EQ(read.valid, written.valid);
     EXPECT_EQ(read.problem, written.problem);
+    EXPECT_EQ(read.content, written.content);
+    EXPECT_EQ(read.record_crc32, written.record_crc32);
+    EXPECT_EQ(read.user_space_size, written.user_space_size);
+    EXPECT_EQ(read.first_bytes, written.first_bytes);
+}
+
+TEST(Sidecar, ReadsTheFirstFormatAsARecord) {
+    BackupDescription read;
+    ASSERT_EQ(parse_sidecar(R"({"velmora_backup": 1, "camera": {"vid": 1, "pid": 2, "serial_number": "S",
+        "device_path": "p"}, "time": "t", "record_file": "r.rec", "record_bytes": 18, "record_version": 3,
+        "valid": true})", read), "");
+    EXPECT_EQ(read.content, "record");
+    EXPECT_EQ(read.record_version, 3);
+    EXPECT_TRUE(read.valid);
+    EXPECT_EQ(read.record_crc32, "");
 }
 
 TEST(Sidecar, RefusesWhatItCannotUse) {
@@ -133,8 +161,11 @@ TEST(Sidecar, RefusesWhatItCannotUse) {
         {R"({"camera": {"vid": "0c45", "pid": 1, "serial_number": "", "device_path": ""}})",
          "the sidecar's \"vid\" has the wrong kind of value"},
         {R"({"camera": {"vid": 1, "pid": 1, "serial_number": "", "device_path": ""}, "time": "t",
-             "record_file": "r", "record_version": 0})",
-         "the sidecar has no \"valid\""},
+             "record_file": "r"})",
+         "the sidecar has no \"record_version\""},
+        {R"({"camera": {"vid": 1, "pid": 1, "serial_number": "", "device_path": ""}, "time": "t",
+             "record_file": "r", "content": "blank"})",
+         "the sidecar's \"content\" is not one the tool knows"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
@@ -166,14 +197,15 @@ TEST(BackupFiles, SaveNeverOverwritesAndListOldestFirst) {
     EXPECT_EQ(test_support::read_file(second.record_file), "\x09");
 
     test_support::write_file(backups / "broken.json", "{");
-    std::vector<std::string> problems;
-    const auto listed = list_backups(backups, problems);
-    ASSERT_EQ(listed.size(), 3u);
-    EXPECT_EQ(listed[0].description.record_file, earlier.record_file.filename().string());
-    EXPECT_EQ(listed[1].description.record_file, first.record_file.filename().string());
-    EXPECT_EQ(listed[2].description.record_file, second.record_file.filename().string());
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_NE(problems[0].find("broken.json: the sidecar is not valid JSON"), std::string::npos);
+    const auto listed = check_backup_folder(backups);
+    ASSERT_EQ(listed.size(), 4u);
+    EXPECT_EQ(listed[0].record_file, earlier.record_file);
+    EXPECT_EQ(listed[1].record_file, first.record_file);
+    EXPECT_EQ(listed[2].record_file, second.record_file);
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_TRUE(listed[i].whole()) << listed[i].problems.front();
+    EXPECT_EQ(listed[3].sidecar, backups / "broken.json");
+    ASSERT_EQ(listed[3].problems.size(), 1u);
+    EXPECT_EQ(listed[3].problems[0], "the sidecar cannot be used: the sidecar is not valid JSON");
 }
 
 TEST(BackupFiles, AFolderThatCannotBeMadeIsReported) {

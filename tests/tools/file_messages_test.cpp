@@ -62,12 +62,14 @@ TEST_F(FileMessages, AByteOrderMarkIsDroppedAndMentioned) {
         SCOPED_TRACE(source);
         const auto result = run({"write-json", "--no-backup", source}, document);
         ASSERT_EQ(result.exit_code, kExitSuccess) << result.err;
-        EXPECT_EQ(result.err, "note: ignored the UTF-8 byte-order mark at the start of '" + source + "'\n");
+        const std::string name = source == "-" ? "<stdin>" : source;
+        EXPECT_EQ(result.err, "note: " + name + ": ignored the UTF-8 byte-order mark at the start\n");
         EXPECT_EQ(run({"read-json"}).out, "{\"a\":1}\n");
     }
     // A mark anywhere else is part of the text, and not JSON.
     const auto inside = run({"write-json", "--no-backup", "-"}, "{\"a\": 1}\xEF\xBB\xBF");
-    EXPECT_EQ(inside.exit_code, kExitFailure);
+    EXPECT_EQ(inside.exit_code, kExitUsage);
+    EXPECT_EQ(inside.err, "error: <stdin>:1:9: unexpected byte 0xEF after the end of the document (byte offset 8)\n");
 }
 
 TEST_F(FileMessages, BlankFlashAndOversizedDocumentsAreExplained) {

@@ -66,7 +66,7 @@ TEST_F(ImuCommand, RateKeepsThePaceBelowWhatWasAskedFor) {
     ASSERT_NE(at, std::string::npos) << result.err;
     const double achieved = std::stod(result.err.substr(at + 2));
     EXPECT_LE(achieved, 40.0 * 1.05) << result.err;
-    EXPECT_TRUE(contains(result.err, "Asked for 40 samples/s.")) << result.err;
+    EXPECT_TRUE(contains(result.err, "Asked for 40 reads/s.")) << result.err;
 }
 
 TEST_F(ImuCommand, WrongRateAndReportOptionsAreUsageErrors) {
@@ -93,10 +93,12 @@ TEST_F(ImuCommand, TheReportIsWrittenEvenWhenReadingFails) {
     const auto result = run({"--scenario", std::string(VELMORA_TOOL_TEST_DATA) + "/failing_imu.json", "imu", "--count",
                              "5", "--report", report});
     EXPECT_EQ(result.exit_code, kExitFailure);
-    EXPECT_TRUE(contains(result.err, "IMU device reported read failure (ReadFailed, 4)")) << result.err;
+    EXPECT_TRUE(contains(result.err, "error: the IMU read failed 5 times in a row; stopped after 2 samples: "))
+        << result.err;
     const std::string html = test_support::read_file(report);
-    EXPECT_TRUE(contains(html, "stopped by a failure: IMU device reported read failure")) << html.substr(0, 400);
+    EXPECT_TRUE(contains(html, "stopped early: the IMU read failed 5 times in a row: ")) << html.substr(0, 400);
     EXPECT_TRUE(contains(html, "<td>Samples</td><td>2</td>"));
+    EXPECT_TRUE(contains(html, "<td>Read failures</td><td>5</td>"));
     EXPECT_EQ(vcam_init_depth(), 0) << "the IMU session was left open";
 }
 
@@ -109,7 +111,10 @@ TEST_F(ImuCommand, TheReportNamesTheCameraTheRateAndTheConversion) {
     for (const char* part : {"<td>Serial number</td><td>VLM643A00017</td>", "<td>Requested rate</td><td>500 samples/s</td>",
                              "<td>Gyroscope scale</td><td>16.4 counts per deg/s</td>",
                              "<td>Temperature offset</td><td>25 deg C</td>", "Content-Security-Policy",
-                             "<td>Reading ended</td><td>after every sample asked for</td>"}) {
+                             "<td>Reading ended</td><td>after every sample asked for</td>",
+                             "<td>Firmware version</td><td>SN292-250311-V1.4</td>", "<td>IMU model</td><td>IMU-A</td>",
+                             "by velmora-stereo " VELMORA_TOOL_VERSION "</td>", "<td>Repeats</td><td>0 ",
+                             "<td>Counter gaps</td><td>0 (0 samples missed)</td>"}) {
         EXPECT_TRUE(contains(html, part)) << part;
     }
     EXPECT_FALSE(contains(html, "<script"));

@@ -1,5 +1,6 @@
 // Tests of the tool's JSON quoting and indenting.
 #include "output/json_text.hpp"
+#include "output/tool_json.hpp"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,15 @@ TEST(PrettyPrintJson, IndentsWithoutTouchingStrings) {
     }
 }
 
-TEST(JsonQuote, EscapesWhatJsonRequires) {
+TEST(PrettyPrintJson, KeepsWhatAParseAndDumpWouldChange) {
+    // The stored text is shown as stored: numbers as written, every duplicate
+    // key, bytes that are not UTF-8 (the SDK does not check them).
+    const std::string stored = "{\"a\":1.10,\"a\":1E2,\"big\":123456789012345678901234567890,\"t\":\"\xE9\"}";
+    EXPECT_EQ(pretty_print_json(stored),
+              "{\n  \"a\": 1.10,\n  \"a\": 1E2,\n  \"big\": 123456789012345678901234567890,\n  \"t\": \"\xE9\"\n}");
+}
+
+TEST(ToolJson, EscapesWhatJsonRequiresAndKeepsUtf8) {
     struct Row {
         std::string input;
         std::string expected;
@@ -41,13 +50,13 @@ TEST(JsonQuote, EscapesWhatJsonRequires) {
         {"back\\slash", "\"back\\\\slash\""},
         {"tab\there", "\"tab\\there\""},
         {std::string("nul\0x", 5), "\"nul\\u0000x\""},
-        {"\x1f", "\"\\u001f\""},
         {"caf\xc3\xa9", "\"caf\xc3\xa9\""},
         {"\\\\?\\usb#vid_0c45", "\"\\\\\\\\?\\\\usb#vid_0c45\""},
+        {"not UTF-8 \xE9", "\"not UTF-8 \xEF\xBF\xBD\""},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.input);
-        EXPECT_EQ(json_quote(row.input), row.expected);
+        EXPECT_EQ(dump_tool_json(ToolJson(row.input)), row.expected + "\n");
     }
 }
 

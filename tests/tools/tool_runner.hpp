@@ -16,12 +16,13 @@ struct ToolRun {
     std::string err;
 };
 
-inline ToolRun run(const std::vector<std::string>& args, const std::string& input = {}) {
+// terminal: run as if standard error were a terminal (progress lines appear).
+inline ToolRun run(const std::vector<std::string>& args, const std::string& input = {}, bool terminal = false) {
     std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream err;
     ToolRun result;
-    result.exit_code = run_tool(args, in, out, err);
+    result.exit_code = run_tool(args, in, out, err, terminal);
     result.out = out.str();
     result.err = err.str();
     return result;

@@ -19,22 +19,20 @@ std::vector<OptionSpec> with_selection(std::vector<OptionSpec> options) {
     return selection;
 }
 
-std::vector<OptionSpec> backup_options() {
-    return {{"backup-dir", "DIR", "keep the backup of the replaced record in DIR"},
-            {"no-backup", "", "write without backing up the stored record"}};
-}
-
 std::vector<CommandSpec> build_commands() {
     return {
         {"scan", "", "list the attached cameras",
          "Lists the attached cameras of the supported models: vendor and product id, name,\n"
-         "serial number, device path and the OpenCV capture index under each back-end.",
+         "serial number, device path and the OpenCV capture index under each back-end.\n"
+         "Cameras that report the same serial number are flagged.",
          {{"json", "", "print the list as a JSON array instead of a table"}},
          run_scan},
         {"info", "", "show what one camera declares about itself",
          "Opens one camera and shows its capability report, flash layout, IMU transport\n"
-         "and conversion values, and firmware version.",
-         device_selection_options(),
+         "and conversion values, and firmware version. A flash or firmware version that\n"
+         "cannot be read is shown as not reachable; the exit status is 0 whenever the\n"
+         "camera answered its capability probe.",
+         with_selection({{"json", "", "print the same as one JSON object"}}),
          run_info},
         {"read-json", "", "print the JSON document stored in the camera's flash",
          "Reads the JSON document from the camera's flash. The stored text is minified;\n"
@@ -43,24 +41,38 @@ std::vector<CommandSpec> build_commands() {
                          {"output", "FILE", "write to FILE instead of standard output"}}),
          run_read_json},
         {"write-json", "FILE", "store a JSON document in the camera's flash",
-         "Validates and minifies the JSON text in FILE ('-' reads standard input), saves the\n"
-         "record the camera holds to the backup folder, writes the document to the camera's\n"
-         "flash, reads it back and compares. The backup folder is %LOCALAPPDATA%\\Velmora\\backups\n"
-         "on Windows and $XDG_DATA_HOME/velmora/backups (~/.local/share/velmora/backups)\n"
-         "elsewhere. A UTF-8 byte-order mark at the start of FILE is ignored.",
-         with_selection(backup_options()),
+         "Reads FILE ('-' reads standard input; UTF-8, or UTF-16 with its byte-order mark),\n"
+         "validates and minifies it before any camera is opened, saves what the camera's\n"
+         "flash holds to the backup folder, writes the document, reads it back and\n"
+         "compares. A document identical to the stored one is not written again (the flash\n"
+         "wears with each erase) unless --force is given. Ctrl-C or SIGTERM during the\n"
+         "write lets it finish (erase, write, read-back) before the tool stops. The backup\n"
+         "folder is %LOCALAPPDATA%\\Velmora\\backups on Windows and\n"
+         "$XDG_DATA_HOME/velmora/backups (~/.local/share/velmora/backups) elsewhere.",
+         with_selection({{"backup-dir", "DIR", "keep the backup of what the flash held in DIR"},
+                         {"no-backup", "", "write without backing up what the flash holds"},
+                         {"force", "", "write even when the camera already holds this document"},
+                         {"dry-run", "", "validate, show sizes, the backup and a diff; write nothing"},
+                         {"diff", "", "show the diff of the stored and the new document before writing"},
+                         {"json", "", "print what was done as one JSON object"}}),
          run_write_json},
         {"imu", "", "read IMU samples, raw and in physical units",
          "Opens the camera's IMU and reads samples, printing the raw counts and the values\n"
-         "in degrees Celsius, g and degrees per second, then the achieved sample rate\n"
-         "(on standard error with --csv and --jsonl, so standard output stays data only).\n"
-         "Without --count or --seconds it reads 10 samples. Ctrl-C stops after the current\n"
-         "line, closes the IMU session and prints the summary (exit status 130).",
-         with_selection({{"count", "N", "read N samples"},
+         "in degrees Celsius, g and degrees per second, then a summary (on standard error\n"
+         "with --csv and --jsonl, so standard output stays data only). A sample is a new\n"
+         "value of the IMU's device counter: a read that returns the same counter again is\n"
+         "a repeat and is not shown (--all-reads shows every read), and a counter that\n"
+         "jumps by more than its usual step means missed samples. A failed read is retried;\n"
+         "5 failures in a row end the run (exit status 1, summary and report still\n"
+         "written). Without --count or --seconds it reads 10 samples. Ctrl-C or SIGTERM\n"
+         "stops after the current line, closes the IMU session and prints the summary\n"
+         "(exit status 130 or 143).",
+         with_selection({{"count", "N", "read N samples (distinct device counters)"},
                          {"seconds", "S", "read for S seconds (decimals allowed)"},
-                         {"rate", "HZ", "read at most HZ samples per second (decimals allowed)"},
+                         {"rate", "HZ", "read at most HZ times per second (decimals allowed)"},
                          {"csv", "", "print comma-separated values with a header line"},
                          {"jsonl", "", "print one JSON object per line"},
+                         {"all-reads", "", "print every read, repeats included"},
                          {"report", "FILE", "also write the samples as an HTML page with charts"}}),
          run_imu},
         {"capture", "", "write a virtual-camera scenario that reproduces a camera",
@@ -74,17 +86,23 @@ std::vector<CommandSpec> build_commands() {
                          {"flash", "WHAT", "'record' (default): the stored record; 'user-space': all of it"}}),
          run_capture},
         {"restore", "FILE", "write a backup back to its camera",
-         "Writes the record of a backup (FILE is its .rec file or its .json sidecar) back to\n"
-         "the camera, reads it back and compares. The record the camera holds is backed up\n"
-         "first. A backup taken from another camera is refused unless --force is given.",
-         with_selection({{"force", "", "restore even a backup of another camera, or one without a sidecar"},
-                         {"backup-dir", "DIR", "keep the backup of the replaced record in DIR"},
-                         {"no-backup", "", "replace the record without backing it up"}}),
+         "Writes a backup (FILE is its .rec file or its .json sidecar) back to the camera\n"
+         "its sidecar names, found by serial number, then reads it back and compares. A raw\n"
+         "backup (damaged record, unknown content) goes back byte for byte. What the\n"
+         "camera holds is backed up first. Putting a backup on another camera needs\n"
+         "--index, --serial or --path and --force. Ctrl-C or SIGTERM during the write lets\n"
+         "it finish first.",
+         with_selection({{"force", "", "restore onto another camera, or a backup without a sidecar"},
+                         {"backup-dir", "DIR", "keep the backup of what the flash held in DIR"},
+                         {"no-backup", "", "replace what the flash holds without backing it up"}}),
          run_restore},
-        {"backups", "", "list the backups",
+        {"backups", "", "list and check the backups",
          "Lists the backups in the backup folder, oldest first; with --index, --serial or\n"
-         "--path only those of that camera.",
-         with_selection({{"backup-dir", "DIR", "the backup folder to list"}}),
+         "--path only those of that camera. Each file is checked against its sidecar (size\n"
+         "and checksum); a record file without a sidecar and a sidecar without its record\n"
+         "file are listed too, each with what is wrong.",
+         with_selection({{"backup-dir", "DIR", "the backup folder to list"},
+                         {"json", "", "print the list as JSON"}}),
          run_backups},
     };
 }

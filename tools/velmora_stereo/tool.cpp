@@ -46,18 +46,28 @@ GlobalOptions split_global_options(const std::vector<std::string>& args) {
     return global;
 }
 
-int run_command(const CommandSpec& command, const std::vector<std::string>& args, std::istream& in,
-                std::ostream& out, std::ostream& err) {
+struct Streams {
+    std::istream& in;
+    std::ostream& out;
+    std::ostream& err;
+    bool err_is_terminal;
+};
+
+int run_command(const CommandSpec& command, const std::vector<std::string>& args, const Streams& streams) {
+    std::ostream& out = streams.out;
+    std::ostream& err = streams.err;
     const ParseOutcome parsed = parse_options(args, command.options);
     if (!parsed.ok()) return report_usage_error(parsed.error, &command, err);
     if (parsed.options.has("help")) {
         print_command_help(command, out);
         return kExitSuccess;
     }
-    return command.run(ToolContext{parsed.options, in, out, err});
+    return command.run(ToolContext{parsed.options, streams.in, out, err, streams.err_is_terminal});
 }
 
-int dispatch(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+int dispatch(const std::vector<std::string>& args, const Streams& streams) {
+    std::ostream& out = streams.out;
+    std::ostream& err = streams.err;
     if (args.empty()) return report_usage_error("no command given", nullptr, err);
     const std::string& first = args.front();
     if (first == "--help" || first == "-h") {
@@ -82,12 +92,13 @@ int dispatch(const std::vector<std::string>& args, std::istream& in, std::ostrea
         return report_usage_error((looks_like_option ? "unknown option '" : "unknown command '") + first + "'",
                                   nullptr, err);
     }
-    return run_command(*command, std::vector<std::string>(args.begin() + 1, args.end()), in, out, err);
+    return run_command(*command, std::vector<std::string>(args.begin() + 1, args.end()), streams);
 }
 
 }  // namespace
 
-int run_tool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err) {
+int run_tool(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+             bool err_is_terminal) {
     try {
         const GlobalOptions global = split_global_options(args);
         if (!global.error.empty()) return report_usage_error(global.error, nullptr, err);
@@ -96,7 +107,7 @@ int run_tool(const std::vector<std::string>& args, std::istream& in, std::ostrea
                 return report_file_problem(problem, err);
             }
         }
-        return dispatch(global.rest, in, out, err);
+        return dispatch(global.rest, Streams{in, out, err, err_is_terminal});
     } catch (const std::exception& exception) {
         err << "error: " << exception.what() << '\n';
     } catch (...) {

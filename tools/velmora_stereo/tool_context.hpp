@@ -7,17 +7,20 @@
 
 namespace velmora::stereo_tool {
 
-// Exit codes of the tool.
+// Exit statuses of the tool, one table for every command (printed by --help).
 constexpr int kExitSuccess = 0;
-constexpr int kExitFailure = 1;  // the camera or the SDK reported an error
-constexpr int kExitUsage = 2;    // the command line was wrong, or a file it names
-constexpr int kExitInterrupted = 130;  // stopped by Ctrl-C (128 + SIGINT, as shells report it)
+constexpr int kExitFailure = 1;        // the camera or the SDK failed
+constexpr int kExitUsage = 2;          // a wrong command line, or a file that cannot be read, written or parsed
+constexpr int kExitInterrupted = 130;  // Ctrl-C or Ctrl-Break (128 + SIGINT, as shells report it)
+constexpr int kExitTerminated = 143;   // SIGTERM (128 + SIGTERM)
 
 struct ToolContext {
     const ParsedOptions& options;
     std::istream& in;
     std::ostream& out;
     std::ostream& err;
+    // Standard error is a terminal: long steps may show progress there.
+    bool err_is_terminal = false;
 };
 
 }  // namespace velmora::stereo_tool

@@ -9,6 +9,9 @@
 #include <system_error>
 
 #include <nlohmann/json.hpp>
+#include <velmora/uvc_stereo/flash_record.hpp>
+
+#include "backups/flash_content.hpp"
 
 #include "camera/device_selection.hpp"
 #include "output/file_io.hpp"
@@ -30,7 +33,7 @@ using Json = nlohmann::ordered_json;
 
 constexpr const char* kRecordExtension = ".rec";
 constexpr const char* kSidecarExtension = ".json";
-constexpr int kSidecarFormat = 1;
+constexpr int kSidecarFormat = 2;
 constexpr std::uint32_t kFnvOffset = 2166136261u;
 constexpr std::uint32_t kFnvPrime = 16777619u;
 constexpr std::size_t kTextSize = 32;
@@ -149,11 +152,15 @@ std::string sidecar_json(const BackupDescription& d) {
     json["time"] = d.time;
     json["reason"] = d.reason;
     json["flash_address"] = d.flash_address;
+    json["user_space_size"] = d.user_space_size;
+    json["content"] = d.content;
     json["record_file"] = d.record_file;
     json["record_bytes"] = d.record_bytes;
-    json["record_version"] = d.record_version;
+    json["record_crc32"] = d.record_crc32;
+    if (d.content == "record") json["record_version"] = d.record_version;
     json["valid"] = d.valid;
     if (!d.valid) json["problem"] = d.problem;
+    if (!d.first_bytes.empty()) json["first_bytes"] = d.first_bytes;
     return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
@@ -167,17 +174,34 @@ std::string parse_sidecar(const std::string& text, BackupDescription& d) {
         read_field(camera, "pid", d.camera.pid, error) &&
         read_field(camera, "serial_number", d.camera.serial_number, error) &&
         read_field(camera, "device_path", d.camera.device_path, error) && read_field(json, "time", d.time, error) &&
-        read_field(json, "record_file", d.record_file, error) &&
-        read_field(json, "record_version", d.record_version, error) && read_field(json, "valid", d.valid, error);
+        read_field(json, "record_file", d.record_file, error);
     if (!complete) return error;
-    // Informational fields: absent ones keep their defaults.
+    // Sidecars of the first format have no "content": they always held a record.
     std::string ignored;
+    read_field(json, "content", d.content, ignored);
+    ContentKind kind = ContentKind::Record;
+    if (!content_kind_from_name(d.content, kind) || kind == ContentKind::Blank) {
+        return "the sidecar's \"content\" is not one the tool knows";
+    }
+    if (kind == ContentKind::Record && !read_field(json, "record_version", d.record_version, error)) return error;
+    d.valid = kind == ContentKind::Record;
+    if (json.contains("valid") && !read_field(json, "valid", d.valid, error)) return error;
+    // Informational fields: absent ones keep their defaults.
     read_field(camera, "name", d.camera.name, ignored);
+    read_field(json, "user_space_size", d.user_space_size, ignored);
+    read_field(json, "record_crc32", d.record_crc32, ignored);
+    read_field(json, "first_bytes", d.first_bytes, ignored);
     read_field(json, "reason", d.reason, ignored);
     read_field(json, "flash_address", d.flash_address, ignored);
     read_field(json, "record_bytes", d.record_bytes, ignored);
     read_field(json, "problem", d.problem, ignored);
     return {};
+}
+
+std::string checksum_text(const std::vector<std::uint8_t>& bytes) {
+    char text[kTextSize];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(uvc_stereo::crc32_ieee(bytes)));
+    return text;
 }
 
 fs::path sidecar_path(const fs::path& file) {
@@ -199,38 +223,18 @@ SavedBackup save_backup(const fs::path& folder, BackupDescription description, c
         const fs::path record_file = folder / (name + kRecordExtension);
         if (fs::exists(record_file, error) || fs::exists(sidecar_path(record_file), error)) continue;
         description.record_file = record_file.filename().u8string();
+        description.record_bytes = record.size();
+        description.record_crc32 = checksum_text(record);
         if (auto problem = write_text_file(record_file, std::string(record.begin(), record.end())); !problem.empty()) {
             return {{}, problem};
         }
         if (auto problem = write_text_file(sidecar_path(record_file), sidecar_json(description)); !problem.empty()) {
+            fs::remove(record_file, error);  // a record without its sidecar would only puzzle later
             return {{}, problem};
         }
         return {record_file, {}};
     }
     return {{}, "too many backups named " + stem + " in '" + display_path(folder) + "'"};
-}
-
-std::vector<ListedBackup> list_backups(const fs::path& folder, std::vector<std::string>& problems) {
-    std::vector<ListedBackup> listed;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const fs::path& path = it->path();
-        if (path.extension() != kSidecarExtension) continue;
-        std::istringstream no_input;
-        const FileText text = read_text_file(path, no_input);
-        ListedBackup backup{path, {}};
-        const std::string problem = text.ok() ? parse_sidecar(text.text, backup.description) : text.error;
-        if (!problem.empty()) {
-            problems.push_back(display_path(path) + ": " + problem);
-            continue;
-        }
-        listed.push_back(std::move(backup));
-    }
-    std::sort(listed.begin(), listed.end(), [](const ListedBackup& a, const ListedBackup& b) {
-        return a.description.time != b.description.time ? a.description.time < b.description.time
-                                                        : a.sidecar < b.sidecar;
-    });
-    return listed;
 }
 
 }  // namespace velmora::stereo_tool

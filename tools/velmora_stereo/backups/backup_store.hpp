@@ -47,12 +47,20 @@ struct BackupDescription {
     std::string time;         // "2025-03-11T10:15:00.123Z"
     std::string reason;       // the command that replaced the record
     std::uint32_t flash_address = 0;
-    std::string record_file;  // file name of the record, beside the sidecar
+    std::uint32_t user_space_size = 0;  // 0 in sidecars older than the field
+    // "record", "damaged record" or "unknown content" (content_kind_name).
+    std::string content = "record";
+    std::string record_file;  // file name of the saved bytes, beside the sidecar
     std::size_t record_bytes = 0;
+    std::string record_crc32; // "0x1A2B3C4D", CRC-32 of the file; empty in older sidecars
     std::uint16_t record_version = 0;
     bool valid = false;
-    std::string problem;      // why the record does not validate
+    std::string problem;      // why the bytes are no valid record
+    std::string first_bytes;  // hex of the leading bytes, for what is not a valid record
 };
+
+// "0x1A2B3C4D": the checksum a sidecar keeps of its file.
+std::string checksum_text(const std::vector<std::uint8_t>& bytes);
 
 std::string sidecar_json(const BackupDescription& description);
 // Empty error on success.
@@ -71,13 +79,6 @@ struct SavedBackup {
 };
 SavedBackup save_backup(const std::filesystem::path& folder, BackupDescription description,
                         const std::vector<std::uint8_t>& record, SystemTime time);
-
-struct ListedBackup {
-    std::filesystem::path sidecar;
-    BackupDescription description;
-};
-// Every readable sidecar in folder, oldest first; unreadable ones are named in problems.
-std::vector<ListedBackup> list_backups(const std::filesystem::path& folder, std::vector<std::string>& problems);
 
 // The sidecar beside a record file (or the file itself when it is one).
 std::filesystem::path sidecar_path(const std::filesystem::path& file);

@@ -60,7 +60,7 @@ void print_flash(const uvc::Device& device, const uvc::Status& flash_check, std:
         lines.push_back({"user space", format_hex32(layout->address) + ", " + std::to_string(layout->size) +
                                            " bytes (" + (layout->from_report ? "from the report" : "legacy default") +
                                            ")"});
-        lines.push_back({"reachable", flash_check.ok() ? "yes" : "no: " + flash_check.message()});
+        lines.push_back({"reachable", flash_check.ok() ? "yes" : "not reachable: " + flash_check.message()});
     }
     out << "Flash\n";
     print_key_values(lines, out, kIndent);
@@ -126,6 +126,43 @@ std::string format_number(double value) {
     char text[kNumberTextSize];
     std::snprintf(text, sizeof text, "%g", value);
     return text;
+}
+
+ToolJson capability_json(const uvc::Device& device, const uvc::Status& flash_check) {
+    const auto& info = device.capability_info();
+    ToolJson json;
+    json["state"] = info.state;
+    json["state_text"] = state_text(info);
+    if (info.report) {
+        json["report_version"] = std::to_string(info.report->major_version) + "." +
+                                 std::to_string(info.report->minor_version);
+        json["capability_bits"] = info.report->capability_bits;
+    }
+    const auto layout = effective_flash_layout(info);
+    json["flash"] = layout ? ToolJson{{"address", format_hex32(layout->address)},
+                                      {"size", layout->size},
+                                      {"from_report", layout->from_report},
+                                      {"reachable", flash_check.ok()},
+                                      {"problem", flash_check.ok() ? ToolJson(nullptr) : ToolJson(flash_check.message())}}
+                           : ToolJson(nullptr);
+    const auto conversion = device.imu_conversion_options();
+    const auto transport = effective_imu_transport(info);
+    if (!conversion.ok() || !transport) {
+        json["imu"] = nullptr;
+        return json;
+    }
+    const auto& c = conversion.value();
+    json["imu"] = {{"model", info.report && info.report->imu ? ToolJson(info.report->imu->model) : ToolJson(nullptr)},
+                   {"unit", transport->unit},
+                   {"selector", transport->selector},
+                   {"length", transport->length},
+                   {"from_report", transport->from_report},
+                   {"conversion",
+                    {{"temperature_offset_c", c.temperature_offset_c},
+                     {"temperature_lsb_per_c", c.temperature_lsb_per_c},
+                     {"accel_lsb_per_g", c.accel_lsb_per_g},
+                     {"gyro_lsb_per_dps", c.gyro_lsb_per_dps}}}};
+    return json;
 }
 
 void print_capability_summary(const uvc::Device& device, const uvc::Status& flash_check, std::ostream& out) {

@@ -8,6 +8,8 @@
 
 #include <velmora/uvc_stereo/device.hpp>
 
+#include "output/tool_json.hpp"
+
 namespace velmora::stereo_tool {
 
 // The flash user space a Device works in: the report's flash section, or the
@@ -34,6 +36,9 @@ std::optional<ImuTransport> effective_imu_transport(const uvc_stereo::DeviceCapa
 std::string format_hex32(std::uint32_t value);
 // Shortest readable form of a scale value: "16.4", "2048".
 std::string format_number(double value);
+
+// The same sections as one JSON object for info --json.
+ToolJson capability_json(const uvc_stereo::Device& device, const uvc_stereo::Status& flash_check);
 
 // The Capability, Flash and IMU sections of the info command. flash_check is
 // the outcome of opening with the flash required.

@@ -32,12 +32,18 @@ OpenedCamera open_selected_camera(const ToolContext& context, const std::string&
         camera.exit_code = report_usage_error(problem, find_command(command), context.err);
         return camera;
     }
-    const auto selected = select_device(context.options);
-    if (!selected.ok()) {
-        camera.exit_code = report_failure(selected.status(), context.err);
+    const SelectedCamera selected = select_device(context.options);
+    if (!selected.device) {
+        camera.exit_code = report_selection_problem(selected, command, context.err);
         return camera;
     }
-    auto opened = uvc::open_device(selected.value(), uvc::OpenDeviceOptions{required_capabilities});
+    return open_camera(*selected.device, required_capabilities, context);
+}
+
+OpenedCamera open_camera(const uvc::DeviceInfo& device, std::uint32_t required_capabilities,
+                         const ToolContext& context) {
+    OpenedCamera camera;
+    auto opened = uvc::open_device(device, uvc::OpenDeviceOptions{required_capabilities});
     if (!opened.ok()) {
         camera.exit_code = report_failure(opened.status(), context.err);
         return camera;

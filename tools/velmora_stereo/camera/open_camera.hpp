@@ -28,6 +28,10 @@ struct OpenedCamera {
 OpenedCamera open_selected_camera(const ToolContext& context, const std::string& command,
                                   std::size_t positionals, std::uint32_t required_capabilities);
 
+// Opens a camera already chosen; failures reported with their code.
+OpenedCamera open_camera(const uvc_stereo::DeviceInfo& device, std::uint32_t required_capabilities,
+                         const ToolContext& context);
+
 // The usage check alone, for commands that do not open a camera. Returns
 // kExitSuccess when the arguments are usable.
 int check_positionals(const ToolContext& context, const std::string& command, std::size_t positionals);

@@ -3,11 +3,15 @@
 
 #include <algorithm>
 #include <ostream>
+#include <string>
+
+#include "command_line/exit_status.hpp"
 
 namespace velmora::stereo_tool {
 namespace {
 
 constexpr std::size_t kHelpColumnGap = 2;
+constexpr std::size_t kStatusColumn = 5;
 
 std::string option_label(const OptionSpec& option) {
     std::string label = "--" + option.name;
@@ -50,8 +54,11 @@ void print_general_help(std::ostream& out) {
         << "                   virtual camera; by default its two built-in cameras are used)\n"
         << "  --help           show this help; '" << kToolName << " COMMAND --help' for one command\n"
         << "  --version        show the tool's version\n\n"
-        << "Exit status: 0 success, 1 the camera or the SDK reported an error, 2 bad usage or\n"
-        << "a file that cannot be read or written, 130 stopped by Ctrl-C.\n";
+        << "Exit status:\n";
+    for (const auto& row : exit_status_table()) {
+        const std::string status = std::to_string(row.status);
+        out << "  " << status << std::string(kStatusColumn - status.size(), ' ') << row.meaning << '\n';
+    }
 }
 
 void print_command_help(const CommandSpec& command, std::ostream& out) {
@@ -62,7 +69,8 @@ void print_command_help(const CommandSpec& command, std::ostream& out) {
     }
     if (command.options.size() >= device_selection_options().size() &&
         command.options.front().name == device_selection_options().front().name) {
-        out << "\nWithout --index, --serial or --path the first camera of the scan is used.\n";
+        out << (command.name == "restore" ? "\nWithout --index, --serial or --path the camera the backup names is used.\n"
+                                          : "\nWithout --index, --serial or --path the first camera of the scan is used.\n");
     }
 }
 

@@ -10,6 +10,7 @@
 #include "camera/device_selection.hpp"
 #include "output/error_report.hpp"
 #include "output/file_io.hpp"
+#include "output/progress_line.hpp"
 #include "camera/open_camera.hpp"
 #include "camera/scenario_writer.hpp"
 #include "camera/stored_record.hpp"
@@ -282,7 +283,10 @@ int run_capture(const ToolContext& context) {
     }
     auto camera = open_selected_camera(context, "capture", 0, kRequireNothing);
     if (!camera.device) return camera.exit_code;
-    const auto captured = capture_camera(*camera.device, plan);
+    const auto captured = [&] {
+        const ProgressLine progress("capturing the camera", context.err, context.err_is_terminal);
+        return capture_camera(*camera.device, plan);
+    }();
     if (!captured.ok()) return report_failure(captured.status(), context.err);
     const std::string text = scenario_json(captured.value());
     if (to_stdout) {

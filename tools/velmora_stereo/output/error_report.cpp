@@ -6,6 +6,7 @@
 
 #include "commands.hpp"
 #include "command_line/help_text.hpp"
+#include "output/plain_words.hpp"
 
 namespace velmora::stereo_tool {
 namespace {
@@ -28,7 +29,8 @@ std::string_view error_code_name(uvc_stereo::ErrorCode code) {
 int report_failure(const uvc_stereo::Status& status, std::ostream& err) { return report_failure({}, status, err); }
 
 int report_failure(const std::string& context, const uvc_stereo::Status& status, std::ostream& err) {
-    err << "error: " << (context.empty() ? "" : context + ": ") << status.message() << " (" << error_code_name(status.code()) << ", "
+    const std::string words = context.empty() ? plain_words(status) : context;
+    err << "error: " << (words.empty() ? "" : words + ": ") << status.message() << " (" << error_code_name(status.code()) << ", "
         << static_cast<std::int32_t>(status.code()) << ")\n";
     return kExitFailure;
 }

@@ -12,9 +12,11 @@ namespace velmora::stereo_tool {
 // "DeviceUnavailable" for ErrorCode::DeviceUnavailable; "Unknown" outside the table.
 std::string_view error_code_name(uvc_stereo::ErrorCode code);
 
-// Prints "error: <message> (<CodeName>, <number>)" and returns kExitFailure.
+// Prints "error: <plain words>: <message> (<CodeName>, <number>)" and returns
+// kExitFailure: what happened first, then the SDK's own text and code on the
+// same line. Without plain words for the failure, just the SDK's text and code.
 int report_failure(const uvc_stereo::Status& status, std::ostream& err);
-// The same with what the tool knows put before the SDK's own text:
+// The same with what the tool knows put before the SDK's own text instead:
 // "error: <context>: <message> (<CodeName>, <number>)".
 int report_failure(const std::string& context, const uvc_stereo::Status& status, std::ostream& err);
 

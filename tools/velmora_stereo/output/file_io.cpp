@@ -37,6 +37,24 @@ std::string writing_problem(const fs::path& path) {
     return {};
 }
 
+std::string creation_problem(const fs::path& path) {
+    if (auto problem = writing_problem(path); !problem.empty()) return problem;
+    std::error_code error;
+    if (fs::exists(path, error)) {
+        std::ofstream existing(path, std::ios::binary | std::ios::app);
+        return existing ? std::string() : "cannot write '" + display_path(path) + "': the file is not writable";
+    }
+    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    const fs::path probe = folder / (path.filename().u8string() + ".velmora-write-check");
+    std::ofstream file(probe, std::ios::binary);
+    if (!file) {
+        return "cannot write '" + display_path(path) + "': the folder '" + display_path(folder) + "' is not writable";
+    }
+    file.close();
+    fs::remove(probe, error);
+    return {};
+}
+
 namespace {
 
 void remove_byte_order_mark(FileText& file) {
@@ -50,12 +68,17 @@ void remove_byte_order_mark(FileText& file) {
 std::string display_path(const fs::path& path) { return path.u8string(); }
 
 FileText read_text_file(const fs::path& path, std::istream& in) {
+    FileText result = read_file_bytes(path, in);
+    if (result.ok()) remove_byte_order_mark(result);
+    return result;
+}
+
+FileText read_file_bytes(const fs::path& path, std::istream& in) {
     FileText result;
     if (path == "-") {
         std::ostringstream buffer;
         buffer << in.rdbuf();
         result.text = buffer.str();
-        remove_byte_order_mark(result);
         return result;
     }
     if (result.error = reading_problem(path); !result.ok()) return result;
@@ -70,12 +93,7 @@ FileText read_text_file(const fs::path& path, std::istream& in) {
         file.setstate(std::ios::badbit);  // the stream buffer throws on some read errors
     }
     if (file.bad()) result.error = "cannot read '" + display_path(path) + "'";
-    remove_byte_order_mark(result);
     return result;
-}
-
-std::string byte_order_mark_note(const fs::path& path) {
-    return "note: ignored the UTF-8 byte-order mark at the start of '" + display_path(path) + "'";
 }
 
 std::string write_text_file(const fs::path& path, const std::string& text) {

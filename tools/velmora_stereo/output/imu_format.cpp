@@ -95,23 +95,4 @@ void ImuSampleWriter::write(std::size_t index, const uvc::ReadImuResult& raw, co
     }
 }
 
-std::string format_sample_rate(std::size_t count, std::uint64_t first_ns, std::uint64_t last_ns) {
-    const std::string samples = std::to_string(count) + (count == 1 ? " sample" : " samples");
-    if (count < 2 || last_ns <= first_ns) {
-        return "Read " + samples + "; at least two samples with distinct timestamps are needed for a rate.";
-    }
-    const double span_s = static_cast<double>(last_ns - first_ns) / kNanosecondsPerSecond;
-    // Between the first and the last timestamp lie count - 1 sample intervals.
-    const double rate = static_cast<double>(count - 1) / span_s;
-    char text[kLineBufferSize];
-    if (span_s < 1.0) {
-        std::snprintf(text, sizeof text, "Read %s over %.3f ms of host time: %.1f samples/s.", samples.c_str(),
-                      span_s * kMillisecondsPerSecond, rate);
-    } else {
-        std::snprintf(text, sizeof text, "Read %s over %.3f s of host time: %.1f samples/s.", samples.c_str(),
-                      span_s, rate);
-    }
-    return text;
-}
-
 }  // namespace velmora::stereo_tool

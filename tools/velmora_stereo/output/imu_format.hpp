@@ -26,8 +26,5 @@ private:
     std::uint64_t first_timestamp_ns_ = 0;
 };
 
-// "Read 10 samples in 0.105 s (host timestamps): 95.2 samples/s", or a text
-// saying that no rate can be given for fewer than two distinct timestamps.
-std::string format_sample_rate(std::size_t count, std::uint64_t first_ns, std::uint64_t last_ns);
 
 }  // namespace velmora::stereo_tool

@@ -1,5 +1,4 @@
-// JSON text helpers: string quoting for the tool's own output, and indenting
-// the (already validated) document read from a camera.
+// Indenting the (already validated) document read from a camera.
 #include "output/json_text.hpp"
 
 #include <cstdio>
@@ -8,23 +7,8 @@ namespace velmora::stereo_tool {
 namespace {
 
 constexpr std::size_t kIndentWidth = 2;
-constexpr unsigned char kFirstPrintable = 0x20;
-constexpr std::size_t kUnicodeEscapeBufferSize = 8;
 
 bool is_json_blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-std::string_view escape_for(char c) {
-    switch (c) {
-        case '"': return "\\\"";
-        case '\\': return "\\\\";
-        case '\b': return "\\b";
-        case '\f': return "\\f";
-        case '\n': return "\\n";
-        case '\r': return "\\r";
-        case '\t': return "\\t";
-        default: return {};
-    }
-}
 
 // Index of the first character after position i that is not blank.
 std::size_t next_significant(std::string_view json, std::size_t i) {
@@ -100,24 +84,6 @@ private:
 };
 
 }  // namespace
-
-std::string json_quote(std::string_view text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        const std::string_view escape = escape_for(c);
-        if (!escape.empty()) {
-            quoted += escape;
-        } else if (static_cast<unsigned char>(c) < kFirstPrintable) {
-            char buffer[kUnicodeEscapeBufferSize];
-            std::snprintf(buffer, sizeof buffer, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
-            quoted += buffer;
-        } else {
-            quoted += c;
-        }
-    }
-    quoted += '"';
-    return quoted;
-}
 
 std::string pretty_print_json(std::string_view json) { return PrettyPrinter(json).run(); }
 

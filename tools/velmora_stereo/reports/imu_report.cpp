@@ -39,7 +39,7 @@ const char* const kAxisNames[3] = {"X", "Y", "Z"};
 const char kStyle[] =
     "body{font-family:sans-serif;margin:24px;color:#222;background:#fff}"
     "h1{font-size:22px}h2{font-size:17px;margin:24px 0 4px}"
-    ".chart{display:block;margin:4px 0 12px}"
+    ".chart{display:block;width:100%;height:auto;margin:4px 0 12px}"
     ".chart .plot-area{fill:#fbfbfb;stroke:#b0b0b0}"
     ".chart .grid{stroke:#e0e0e0}"
     ".chart text{font-size:12px;fill:#333}"
@@ -145,7 +145,7 @@ std::vector<double> device_counter_gaps(const std::vector<uvc::ReadImuResult>& s
 
 ImuReport::ImuReport(ImuReportContext context) : context_(std::move(context)) {}
 
-std::string ImuReport::html(const std::string& ending) const {
+std::string ImuReport::html(const std::string& ending, const ImuTally& tally) const {
     const auto& device = context_.device;
     const std::string camera = device.name + (device.serial_number.empty() ? "" : " (" + device.serial_number + ")");
     return std::string("<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"en\">\n<head>\n") +
@@ -153,24 +153,29 @@ std::string ImuReport::html(const std::string& ending) const {
            // Nothing may be fetched: the page is read offline and archived as it is.
            "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\"/>\n"
            "<title>IMU report: " + xml_escape(camera) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n" +
-           "<h1>IMU report: " + xml_escape(camera) + "</h1>\n" + facts_table(ending) + charts() +
+           "<h1>IMU report: " + xml_escape(camera) + "</h1>\n" + facts_table(ending, tally) + charts() +
            "<h2>Statistics</h2>\n" + statistics_table() + "<h2>Conversion</h2>\n" + conversion_table() +
            "</body>\n</html>\n";
 }
 
-std::string ImuReport::facts_table(const std::string& ending) const {
+std::string ImuReport::facts_table(const std::string& ending, const ImuTally& tally) const {
     const auto& device = context_.device;
-    const std::uint64_t first = samples_.empty() ? 0 : samples_.front().timestamp_ns;
-    const std::uint64_t last = samples_.empty() ? 0 : samples_.back().timestamp_ns;
     std::string html = "<table class=\"facts\">\n";
     html += row({"Camera", format_vid_pid(device.vid, device.pid) + " " + device.name});
     html += row({"Serial number", device.serial_number.empty() ? "(none)" : device.serial_number});
     html += row({"Device path", device.device_path});
+    html += row({"Firmware version", context_.firmware_version});
+    html += row({"IMU model", context_.imu_model});
     html += row({"Samples", std::to_string(samples_.size())});
-    html += row({"Achieved rate", format_sample_rate(samples_.size(), first, last)});
+    html += row({"Reads", std::to_string(tally.reads())});
+    html += row({"Repeats", std::to_string(tally.repeats()) + " (reads that returned the previous sample again)"});
+    html += row({"Counter gaps", std::to_string(tally.gaps()) + " (" + std::to_string(tally.missed_samples()) +
+                                     " samples missed)"});
+    html += row({"Read failures", std::to_string(tally.read_failures())});
+    html += row({"Achieved rate", format_imu_summary(tally)});
     if (context_.requested_rate) html += row({"Requested rate", format_number(*context_.requested_rate) + " samples/s"});
     html += row({"Reading ended", ending.empty() ? "after every sample asked for" : ending});
-    html += row({"Generated", context_.generated});
+    html += row({"Generated", context_.generated + " by velmora-stereo " + context_.tool_version});
     return html + "</table>\n";
 }
 

@@ -8,6 +8,8 @@
 
 #include <velmora/uvc_stereo/records.hpp>
 
+#include "reports/imu_tally.hpp"
+
 namespace velmora::stereo_tool {
 
 struct ImuReportContext {
@@ -15,6 +17,9 @@ struct ImuReportContext {
     uvc_stereo::ImuConversionOptions conversion;
     std::optional<double> requested_rate;  // --rate, samples per second
     std::string generated;                 // UTC time of the run
+    std::string tool_version;
+    std::string firmware_version;          // or why it could not be read
+    std::string imu_model;
 };
 
 // Mean, standard deviation (of the sample, n - 1) and range of one channel.
@@ -37,11 +42,12 @@ public:
     std::size_t size() const { return samples_.size(); }
 
     // The page. ending says why reading stopped early ("stopped by Ctrl-C", a
-    // failure's message), or is empty when every sample asked for was read.
-    std::string html(const std::string& ending) const;
+    // failure's message), or is empty when every sample asked for was read;
+    // tally counts the reads, repeats, gaps and failures of the run.
+    std::string html(const std::string& ending, const ImuTally& tally) const;
 
 private:
-    std::string facts_table(const std::string& ending) const;
+    std::string facts_table(const std::string& ending, const ImuTally& tally) const;
     std::string charts() const;
     std::string statistics_table() const;
     std::string conversion_table() const;

@@ -63,8 +63,9 @@ std::string tick_label(double value, double step) {
 std::string svg_open(const ChartFrame& frame) {
     const std::string w = std::to_string(frame.width);
     const std::string h = std::to_string(frame.height);
-    return "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"chart\" role=\"img\" width=\"" + w + "\" height=\"" + h +
-           "\" viewBox=\"0 0 " + w + " " + h + "\" aria-label=\"" + xml_escape(frame.title) + "\">\n" +
+    // As wide as the page, the height following from the view box's proportions.
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" class=\"chart\" role=\"img\" width=\"100%\" viewBox=\"0 0 " + w +
+           " " + h + "\" preserveAspectRatio=\"xMinYMin meet\" aria-label=\"" + xml_escape(frame.title) + "\">\n" +
            "<text class=\"title\" x=\"" + number(kMarginLeft) + "\" y=\"" + number(kTitleBaseline) + "\">" + xml_escape(frame.title) + "</text>\n";
 }
 
