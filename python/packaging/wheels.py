@@ -17,7 +17,6 @@ import argparse
 import base64
 import csv
 import hashlib
-import importlib.util
 import io
 import os
 import re
@@ -32,18 +31,10 @@ PACKAGE = "velmora_uvc_stereo"
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def _load_bundle():  # type: ignore[no-untyped-def]
-    """The package's _bundle module, read from the source tree beside this script."""
-    path = os.path.join(HERE, "..", PACKAGE, "_bundle.py")
-    spec = importlib.util.spec_from_file_location("velmora_uvc_stereo_bundle", path)
-    assert spec is not None and spec.loader is not None
-    module = importlib.util.module_from_spec(spec)
-    sys.modules[spec.name] = module  # dataclasses look their module up there
-    spec.loader.exec_module(module)
-    return module
-
-
-bundle = _load_bundle()
+# The package's _bundle module straight from the source tree: importing the
+# package itself would load the camera libraries this script is packing.
+sys.path.insert(0, os.path.join(HERE, "..", PACKAGE))
+import _bundle as bundle  # noqa: E402
 LIB = f"{PACKAGE}/_lib"
 VIRTUAL_FOLDER_NAME = "virtual"
 VIRTUAL = f"{PACKAGE}/_lib/{VIRTUAL_FOLDER_NAME}"
