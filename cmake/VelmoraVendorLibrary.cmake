@@ -51,8 +51,10 @@ message(STATUS "Vendor library: ${VELMORA_VENDOR_LIBRARY} (declarations from ${V
 
 # GLOBAL, so that src/ and tools/ see the targets defined here.
 add_library(sonix_camera_api INTERFACE IMPORTED GLOBAL)
+# The project's optional extras (looked up at run time) come from their own
+# folder, so that they declare against the vendor's header.
 set_target_properties(sonix_camera_api PROPERTIES
-    INTERFACE_INCLUDE_DIRECTORIES "${VELMORA_VENDOR_INCLUDE_DIR}")
+    INTERFACE_INCLUDE_DIRECTORIES "${VELMORA_VENDOR_INCLUDE_DIR};${PROJECT_SOURCE_DIR}/src/vendor/extras")
 
 # An import library (or a shared object) linked by path: UNKNOWN takes any of
 # SonixCamera.lib, libSonixCamera.dll.a or libSonixCamera.so as it is.

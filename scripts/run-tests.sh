@@ -172,7 +172,7 @@ python_check() {
         /usr/bin/python3 -m venv --system-site-packages "$venv" &&
         "$venv/bin/pip" install --quiet --no-index "$out"/velmora_uvc_stereo-*-manylinux_*.whl &&
         run_pytest "$venv/bin/python" python/tests --installed-wheel &&
-        "$venv/bin/python" examples/python/desk_workflow.py &&
+        "$venv/bin/python" examples/python/desk_workflow.py --virtual &&
         run_mocked_checks "$venv/bin/python" test_python.py &&
         python_windows_wheel_check "$out"
 }

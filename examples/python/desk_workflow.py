@@ -1,11 +1,11 @@
 """The desk workflow: find a camera, open its video with OpenCV, read its
 calibration JSON and 100 IMU samples.
 
-    python desk_workflow.py [--serial SERIAL] [--samples N]
+    python desk_workflow.py [--serial SERIAL] [--samples N] [--virtual]
 
 The video step needs OpenCV (cv2) and one of the Windows back-ends (Media
 Foundation or DirectShow) that list the camera; elsewhere it is skipped.
-Without hardware the SDK answers with its virtual cameras.
+Without hardware, --virtual runs it against the virtual camera's two cameras.
 """
 from __future__ import annotations
 
@@ -78,7 +78,15 @@ def main(argv: Optional[Sequence[str]] = None) -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--serial", help="the camera's serial number (default: the first camera)")
     parser.add_argument("--samples", type=int, default=100, help="IMU samples to read (100)")
+    parser.add_argument("--virtual", action="store_true",
+                        help="use the virtual camera's two cameras instead of real ones")
     args = parser.parse_args(argv)
+    if args.virtual:
+        # Must come before the first scan: it loads the virtual camera in
+        # place of the real camera library.
+        import velmora_uvc_stereo.virtual
+
+        velmora_uvc_stereo.virtual.load_default()
 
     info = find_camera(args.serial)
     if info is None:

@@ -20,7 +20,8 @@ def desk_workflow(monkeypatch) -> types.ModuleType:
     return importlib.import_module("desk_workflow")
 
 
-@pytest.mark.parametrize("arguments, serial", [([], CAM0_SERIAL), (["--serial", CAM1_SERIAL], CAM1_SERIAL)])
+@pytest.mark.parametrize("arguments, serial", [
+    ([], CAM0_SERIAL), (["--serial", CAM1_SERIAL], CAM1_SERIAL), (["--virtual"], CAM0_SERIAL)])
 def test_whole_workflow(virtual_cameras, desk_workflow, capsys, arguments, serial):
     assert desk_workflow.main(arguments) == 0
     lines = capsys.readouterr().out.splitlines()

@@ -136,7 +136,7 @@ mkdir debug
 if tar -xzf "$debug_archive" -C debug; then
     elf_files() { find "$@" -type f \( -name '*.so*' -o -perm -u+x \) -exec sh -c 'head -c4 "$1" | grep -q ELF' _ {} \; -print; }
     mapfile -t binaries < <(elf_files "$usr/bin" "$usr/lib" "tarball/$top/bin" "tarball/$top/lib")
-    [ "${#binaries[@]}" -ge 8 ] || fail "expected 4 binaries in each package, found: ${binaries[*]}"
+    [ "${#binaries[@]}" -ge 10 ] || fail "expected 5 binaries in each package, found: ${binaries[*]}"
     python3 "$repository/tests/packaging/check-debug-links.py" objdump objcopy debug "${binaries[@]}" ||
         fail "debug information"
 else

@@ -2,6 +2,10 @@
 // The vendor's own library has none of them, so the SDK never imports them:
 // it looks them up by name at run time in the library it was loaded with and
 // goes without when they are absent.
+//
+// It sits in a folder of its own, apart from sonix_camera.h, so that the
+// include below finds the declarations of whichever library the build uses
+// (the vendor's own header folder, or the project's copy of it).
 #pragma once
 
 #include <cstdint>
