@@ -123,7 +123,16 @@ consumer_check() {
         example_check cpp example_cpp "$prefix" &&
         example_check c example_c "$prefix" &&
         pkg_config_check "$prefix" &&
-        "$prefix/bin/velmora-stereo" --virtual scan
+        "$prefix/bin/velmora-stereo" --virtual scan &&
+        installed_benchmark_build "$prefix"
+}
+
+# The JSON benchmark an application builds against an installed SDK (run by
+# hand to measure a build type, docs/performance.md): built here so that it
+# keeps building.
+installed_benchmark_build() {
+    cmake -S bench/installed -B build/installed-benchmark -G Ninja -DCMAKE_PREFIX_PATH="$PWD/$1" >/dev/null &&
+        cmake --build build/installed-benchmark
 }
 
 # The Windows SDK archive, from the mingw tree (optimised, with debug
