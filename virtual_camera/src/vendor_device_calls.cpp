@@ -2,7 +2,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "byte_order.hpp"
 #include "vendor_dispatch.hpp"
 
 using sonix_virtual::CallSpec;
