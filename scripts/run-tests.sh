@@ -94,11 +94,14 @@ preset_suite() {
 # finds the uvcvideo library beside itself; the virtual camera's folder comes
 # first).
 example_check() {
-    local name=$1 program=$2 prefix=$3
+    local name=$1 program=$2 prefix=$3 output
     cmake -S "examples/$name" -B "build/example-$name" -G Ninja -DCMAKE_PREFIX_PATH="$PWD/$prefix" >/dev/null &&
         cmake --build "build/example-$name" &&
-        LD_LIBRARY_PATH=$PWD/$prefix/lib/velmora-uvc-stereo-sdk/virtual-camera "./build/example-$name/$program" |
-        tee /dev/stderr | grep -q '^2 camera(s) found'
+        output=$(LD_LIBRARY_PATH=$PWD/$prefix/lib/velmora-uvc-stereo-sdk/virtual-camera "./build/example-$name/$program") &&
+        # Printed through this shell's own stdout: "tee /dev/stderr" would
+        # reopen a log file that stdout and stderr share, and truncate it.
+        printf '%s\n' "$output" &&
+        grep -q '^2 camera(s) found' <<<"$output"
 }
 
 # The C example built with pkg-config alone against an install prefix.
