@@ -12,7 +12,7 @@
 
 #include "capability_encoder.hpp"
 #include "checksums.hpp"
-#include "formats/byte_order.hpp"
+#include "core/byte_order.hpp"
 #include "utf8_check.hpp"
 
 namespace velmora::uvc_stereo::fuzzing {

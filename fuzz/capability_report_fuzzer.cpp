@@ -15,7 +15,7 @@
 #include <string>
 
 #include "capability_encoder.hpp"
-#include "formats/byte_order.hpp"
+#include "core/byte_order.hpp"
 #include "formats/capability_report.hpp"
 #include "property_check.hpp"
 #include "table_crc.hpp"

@@ -15,7 +15,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "formats/byte_order.hpp"
+#include "core/byte_order.hpp"
 #include "property_check.hpp"
 #include "table_crc.hpp"
 #include "velmora/uvc_stereo/flash_record.hpp"

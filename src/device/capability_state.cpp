@@ -14,7 +14,7 @@ CapabilityState legacy_state(const FlashConfig& selection) {
     state.flash_config = selection;
     state.flash_config.flash_user_space_address = kLegacyFlashUserSpaceAddress;
     state.flash_config.flash_user_space_size = kLegacyFlashUserSpaceSize;
-    state.info.state = kCapabilityStateLegacy;
+    state.info.state = CapabilityInfoState::Legacy;
     state.info.message = kLegacyCapabilityMessage;
     state.flash_declared = true;
     state.imu_declared = true;
@@ -24,8 +24,8 @@ CapabilityState legacy_state(const FlashConfig& selection) {
 CapabilityState reported_state(const FlashConfig& selection, CapabilityReport report) {
     CapabilityState state;
     state.flash_config = selection;
-    state.flash_declared = (report.capability_bits & kCapabilityFlash) != 0;
-    state.imu_declared = (report.capability_bits & kCapabilityImu) != 0;
+    state.flash_declared = (report.capability_bits & CapabilityBits::Flash) != 0;
+    state.imu_declared = (report.capability_bits & CapabilityBits::Imu) != 0;
     if (state.flash_declared && report.flash) {
         state.flash_config.flash_user_space_address = report.flash->user_space_address;
         state.flash_config.flash_user_space_size = report.flash->user_space_size;
@@ -36,7 +36,7 @@ CapabilityState reported_state(const FlashConfig& selection, CapabilityReport re
         state.imu_transport.xu_length = report.imu->xu_length;
         state.imu_transport.conversion = report.imu->conversion;
     }
-    state.info.state = kCapabilityStateReported;
+    state.info.state = CapabilityInfoState::Reported;
     state.info.report = std::move(report);
     return state;
 }

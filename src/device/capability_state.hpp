@@ -11,16 +11,10 @@
 
 namespace velmora::uvc_stereo::detail {
 
-// Bits of OpenDeviceOptions::required_capabilities and of a Device's
-// verified capabilities.
-constexpr std::uint32_t kRequireFlash = 1;
-constexpr std::uint32_t kRequireImu = 2;
-constexpr std::uint32_t kRequireFlashJson = 4;
-constexpr std::uint32_t kKnownRequiredCapabilities = kRequireFlash | kRequireImu | kRequireFlashJson;
-
-// DeviceCapabilityInfo::state values.
-constexpr std::uint8_t kCapabilityStateReported = 1;
-constexpr std::uint8_t kCapabilityStateLegacy = 2;
+// Every bit OpenDeviceOptions::required_capabilities may hold; a Device's
+// verified capabilities use the same bits (RequiredCapabilities).
+constexpr std::uint32_t kKnownRequiredCapabilities =
+    RequiredCapabilities::Flash | RequiredCapabilities::Imu | RequiredCapabilities::FlashJson;
 
 // A camera without a capability report keeps its document in one 4 KiB
 // sector at the usual address.

@@ -56,11 +56,11 @@ const DeviceCapabilityInfo& Device::capability_info() const {
 }
 
 bool Device::has_flash_transport() const {
-    return impl_ && (impl_->verified_capabilities & detail::kRequireFlash) != 0;
+    return impl_ && (impl_->verified_capabilities & RequiredCapabilities::Flash) != 0;
 }
 
 bool Device::has_imu_transport() const {
-    return impl_ && (impl_->verified_capabilities & detail::kRequireImu) != 0;
+    return impl_ && (impl_->verified_capabilities & RequiredCapabilities::Imu) != 0;
 }
 
 Result<ReadJsonResult> Device::read_json() {

@@ -21,7 +21,7 @@ Status Device::open_imu() {
     if (!reader.ok()) return reader.status();
 
     impl_->imu_reader = std::make_unique<detail::ImuReader>(std::move(reader.value()));
-    impl_->verified_capabilities |= detail::kRequireImu;
+    impl_->verified_capabilities |= RequiredCapabilities::Imu;
     return Status();
 }
 

@@ -33,8 +33,8 @@ Status validate_open_request(const DeviceInfo& device, const OpenDeviceOptions& 
 // check reads the whole record, which also proves the flash, so it replaces
 // the one-byte probe. The IMU is checked only when it is opened.
 Result<std::uint32_t> verify_required_capabilities(const detail::CapabilityState& state, std::uint32_t required) {
-    const bool wants_json = (required & detail::kRequireFlashJson) != 0;
-    const bool wants_flash = (required & detail::kRequireFlash) != 0;
+    const bool wants_json = (required & RequiredCapabilities::FlashJson) != 0;
+    const bool wants_flash = (required & RequiredCapabilities::Flash) != 0;
     if (!wants_json && !wants_flash) return Result<std::uint32_t>(0U);
     if (!state.flash_declared) {
         return Result<std::uint32_t>(detail::make_not_declared_status(detail::kFlashCapabilityName));
@@ -42,11 +42,11 @@ Result<std::uint32_t> verify_required_capabilities(const detail::CapabilityState
     if (wants_json) {
         Result<ReadJsonResult> json = detail::read_flash_json(state.flash_config);
         if (!json.ok()) return Result<std::uint32_t>(json.status());
-        return Result<std::uint32_t>(detail::kRequireFlash | detail::kRequireFlashJson);
+        return Result<std::uint32_t>(RequiredCapabilities::Flash | RequiredCapabilities::FlashJson);
     }
     Status probed = probe_flash_transport(state.flash_config);
     if (!probed.ok()) return Result<std::uint32_t>(std::move(probed));
-    return Result<std::uint32_t>(detail::kRequireFlash);
+    return Result<std::uint32_t>(RequiredCapabilities::Flash);
 }
 
 }  // namespace

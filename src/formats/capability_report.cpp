@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "formats/byte_order.hpp"
+#include "core/byte_order.hpp"
 #include "formats/reflected_crc.hpp"
 
 namespace velmora::uvc_stereo::detail {
@@ -191,12 +191,12 @@ Result<CapabilityReport> parse_xu_capability_report(const CapabilityReportBytes&
     if (report.capability_bits >= kFirstUnsupportedCapabilityBit) {
         return invalid("capability_bits contains unsupported bits");
     }
-    if ((report.capability_bits & kCapabilityFlash) != 0) {
+    if ((report.capability_bits & CapabilityBits::Flash) != 0) {
         Result<ReportedFlashInfo> flash = decode_flash_section(bytes);
         if (!flash.ok()) return Status(flash.status());
         report.flash = std::move(flash).value();
     }
-    if ((report.capability_bits & kCapabilityImu) != 0) {
+    if ((report.capability_bits & CapabilityBits::Imu) != 0) {
         Result<ReportedImuInfo> imu = decode_imu_section(bytes);
         if (!imu.ok()) return Status(imu.status());
         report.imu = std::move(imu).value();

@@ -17,10 +17,6 @@ namespace velmora::uvc_stereo::detail {
 constexpr std::size_t kCapabilityReportSize = 64;
 using CapabilityReportBytes = std::array<std::uint8_t, kCapabilityReportSize>;
 
-// Capability bits with a section of their own.
-constexpr std::uint64_t kCapabilityFlash = 2;
-constexpr std::uint64_t kCapabilityImu = 4;
-
 // Why a probe gave no report. open_device decides from it whether a camera
 // that sent none may be taken for a legacy camera: only one that was there
 // and told it has no report.

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <utility>
 
-#include "formats/byte_order.hpp"
+#include "core/byte_order.hpp"
 #include "formats/flash_record_layout.hpp"
 #include "formats/reflected_crc.hpp"
 

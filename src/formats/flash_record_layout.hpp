@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "formats/byte_order.hpp"
+#include "core/byte_order.hpp"
 
 namespace velmora::uvc_stereo::detail {
 

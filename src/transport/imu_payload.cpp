@@ -1,6 +1,8 @@
 // Decoding one IMU extension-unit transfer.
 #include "transport/imu_payload.hpp"
 
+#include "core/byte_order.hpp"
+
 namespace velmora::uvc_stereo::detail {
 
 namespace {
@@ -17,8 +19,7 @@ constexpr std::uint8_t kLowNibble = 0x0F;
 
 // Two's-complement 16-bit, most significant byte first.
 std::int16_t load_be_int16(const std::uint8_t* bytes) {
-    const auto bits = static_cast<std::uint16_t>((bytes[0] << 8) | bytes[1]);
-    return static_cast<std::int16_t>(bits);
+    return static_cast<std::int16_t>(read_be16(bytes));
 }
 
 }  // namespace

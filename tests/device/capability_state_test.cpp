@@ -28,8 +28,8 @@ detail::XuCapabilityProbeResult report_probe(std::uint64_t bits) {
     CapabilityReport report;
     report.major_version = 1;
     report.capability_bits = bits;
-    if (bits & detail::kCapabilityFlash) report.flash = ReportedFlashInfo{0x80000, 0x2000};
-    if (bits & detail::kCapabilityImu) {
+    if (bits & CapabilityBits::Flash) report.flash = ReportedFlashInfo{0x80000, 0x2000};
+    if (bits & CapabilityBits::Imu) {
         ReportedImuInfo imu;
         imu.model = "IMU-B";
         imu.xu_unit = 6;

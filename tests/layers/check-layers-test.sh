@@ -17,7 +17,7 @@ cases=(
     'src/c_api/scan.cpp|#include "velmora/uvc_stereo/scan.hpp"\n#include "velmora_uvc_stereo_c.h"\n#include <cstdio>|pass'
     'src/vendor/vendor_calls.cpp|#include "sonix_camera.h"\n#include "platform/utf16.hpp"|pass'
     'src/discovery/scan.cpp|#include "vendor/vendor_calls.hpp"\n#include "local_helper.hpp"|pass'
-    'tools/tool/info.cpp|#include <velmora/uvc_stereo/device.hpp>\n#include "vendor/vendor_calls.hpp"\n#include "transport/flash_user_space.hpp"\n#include "formats/byte_order.hpp"\n#include <sonix_virtual/vcam_control.h>\n#include "info.hpp"|pass'
+    'tools/tool/info.cpp|#include <velmora/uvc_stereo/device.hpp>\n#include "vendor/vendor_calls.hpp"\n#include "transport/flash_user_space.hpp"\n#include "core/byte_order.hpp"\n#include <sonix_virtual/vcam_control.h>\n#include "info.hpp"|pass'
     'src/discovery/posix/backend_candidates.cpp|#include "vendor/backend_lists.hpp"\n#include "sonix_virtual/vcam_control.h"|src/discovery/posix/backend_candidates.cpp:2: includes sonix_virtual/vcam_control.h, a virtual camera header'
     'src/vendor/backend_lists.cpp|#include <sonix_virtual/vcam_control.hpp>|src/vendor/backend_lists.cpp:1: includes sonix_virtual/vcam_control.hpp, a virtual camera header'
     'src/platform/utf16.cpp|#include "platform/utf16.hpp"\n#include "discovery/scan_whitelist.hpp"|src/platform/utf16.cpp:2: platform includes discovery/scan_whitelist.hpp (discovery)'

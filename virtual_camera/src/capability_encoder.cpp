@@ -3,10 +3,15 @@
 
 #include <algorithm>
 
-#include "byte_order.hpp"
 #include "checksums.hpp"
+#include "core/byte_order.hpp"
 
 namespace sonix_virtual {
+
+using velmora::uvc_stereo::detail::write_le16;
+using velmora::uvc_stereo::detail::write_le32;
+using velmora::uvc_stereo::detail::write_le64;
+
 namespace {
 
 constexpr std::uint8_t kMagic[4] = {'Z', 'O', 'V', 'K'};
@@ -37,10 +42,10 @@ void encode_imu(const CapabilityFields::Imu& imu, std::uint8_t* report) {
     report[kSelectorOffset] = imu.selector;
     report[kLengthOffset] = imu.length;
     report[kExponentOffset] = imu.exponent;
-    put_le16(report + kTemperatureOffsetOffset, static_cast<std::uint16_t>(imu.temperature_offset));
-    put_le16(report + kTemperatureScaleOffset, imu.temperature_scale);
-    put_le16(report + kAccelScaleOffset, imu.accel_scale);
-    put_le16(report + kGyroScaleOffset, imu.gyro_scale);
+    write_le16(report + kTemperatureOffsetOffset, static_cast<std::uint16_t>(imu.temperature_offset));
+    write_le16(report + kTemperatureScaleOffset, imu.temperature_scale);
+    write_le16(report + kAccelScaleOffset, imu.accel_scale);
+    write_le16(report + kGyroScaleOffset, imu.gyro_scale);
 }
 
 }  // namespace
@@ -54,15 +59,15 @@ std::array<std::uint8_t, kCapabilityReportSize> encode_capability_report(const C
     std::uint64_t bits = fields.extra_bits;
     if (fields.flash) {
         bits |= kFlashBit;
-        put_le32(&report[kFlashAddressOffset], fields.flash->address);
-        put_le32(&report[kFlashSizeOffset], fields.flash->size);
+        write_le32(&report[kFlashAddressOffset], fields.flash->address);
+        write_le32(&report[kFlashSizeOffset], fields.flash->size);
     }
     if (fields.imu) {
         bits |= kImuBit;
         encode_imu(*fields.imu, report.data());
     }
-    put_le64(&report[kBitsOffset], bits);
-    put_le32(&report[kCrcOffset], crc32c(report.data(), kCrcOffset));
+    write_le64(&report[kBitsOffset], bits);
+    write_le32(&report[kCrcOffset], crc32c(report.data(), kCrcOffset));
     return report;
 }
 

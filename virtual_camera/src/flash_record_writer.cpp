@@ -1,10 +1,14 @@
 // Flash record layout: magic, version, header size, payload length, CRC-32, payload.
 #include "flash_record_writer.hpp"
 
-#include "byte_order.hpp"
 #include "checksums.hpp"
+#include "core/byte_order.hpp"
 
 namespace sonix_virtual {
+
+using velmora::uvc_stereo::detail::write_le16;
+using velmora::uvc_stereo::detail::write_le32;
+
 namespace {
 
 constexpr std::size_t kMagicOffset = 0;
@@ -20,11 +24,11 @@ std::vector<std::uint8_t> build_flash_record(const std::string& payload, std::ui
     for (std::size_t i = 0; i < payload.size(); ++i) {
         record[kFlashRecordHeaderSize + i] = static_cast<std::uint8_t>(payload[i]);
     }
-    put_le32(&record[kMagicOffset], kFlashRecordMagic);
-    put_le16(&record[kVersionOffset], version);
-    put_le16(&record[kHeaderSizeOffset], kFlashRecordHeaderSize);
-    put_le32(&record[kPayloadLengthOffset], static_cast<std::uint32_t>(payload.size()));
-    put_le32(&record[kCrcOffset], crc32_ieee(record.data() + kFlashRecordHeaderSize, payload.size()));
+    write_le32(&record[kMagicOffset], kFlashRecordMagic);
+    write_le16(&record[kVersionOffset], version);
+    write_le16(&record[kHeaderSizeOffset], kFlashRecordHeaderSize);
+    write_le32(&record[kPayloadLengthOffset], static_cast<std::uint32_t>(payload.size()));
+    write_le32(&record[kCrcOffset], crc32_ieee(record.data() + kFlashRecordHeaderSize, payload.size()));
     return record;
 }
 

@@ -5,9 +5,12 @@
 #include <cmath>
 #include <utility>
 
-#include "byte_order.hpp"
+#include "core/byte_order.hpp"
 
 namespace sonix_virtual {
+
+using velmora::uvc_stereo::detail::write_be16;
+
 namespace {
 
 constexpr std::size_t kPayloadSize = 17;
@@ -73,13 +76,13 @@ std::vector<std::uint8_t> generated_imu_payload(const ImuGenerator& g, std::uint
     std::int32_t accel[kAxes];
     std::int32_t gyro[kAxes];
     motion(g, n, accel, gyro);
-    put_be16(&payload[kTemperatureOffset], static_cast<std::uint16_t>(g.temperature));
+    write_be16(&payload[kTemperatureOffset], static_cast<std::uint16_t>(g.temperature));
     for (std::size_t axis = 0; axis < kAxes; ++axis) {
-        put_be16(&payload[kAccelOffset + 2 * axis], to_raw16(accel[axis]));
-        put_be16(&payload[kGyroOffset + 2 * axis], to_raw16(gyro[axis]));
+        write_be16(&payload[kAccelOffset + 2 * axis], to_raw16(accel[axis]));
+        write_be16(&payload[kGyroOffset + 2 * axis], to_raw16(gyro[axis]));
     }
     const auto counter = static_cast<std::uint32_t>((g.counter_start + n * g.counter_step) & kCounterMask);
-    put_be16(&payload[kCounterOffset], static_cast<std::uint16_t>(counter & kLow16Mask));
+    write_be16(&payload[kCounterOffset], static_cast<std::uint16_t>(counter & kLow16Mask));
     payload[kCounterOffset + 2] = static_cast<std::uint8_t>((counter >> kCounterHighShift) & kNibbleMask);
     return payload;
 }

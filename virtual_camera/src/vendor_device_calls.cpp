@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "byte_order.hpp"
+#include "core/byte_order.hpp"
 #include "vendor_dispatch.hpp"
 
 using sonix_virtual::CallSpec;
@@ -42,12 +42,13 @@ std::int32_t write_ids(const DeviceState& device, std::uint8_t* buffer, std::uin
     const auto order = device.setup.id_bytes;
     if (length < kIdByteCount || order == sonix_virtual::IdByteOrder::fails) return kControlFailure;
     const std::uint16_t ids[2] = {device.setup.vid, device.setup.pid};
+    const bool big = order == sonix_virtual::IdByteOrder::big_endian;
     for (std::size_t i = 0; i < 2; ++i) {
-        const auto high = static_cast<std::uint8_t>(ids[i] >> sonix_virtual::kByteShift);
-        const auto low = static_cast<std::uint8_t>(ids[i] & sonix_virtual::kByteMask);
-        const bool big = order == sonix_virtual::IdByteOrder::big_endian;
-        buffer[2 * i] = big ? high : low;
-        buffer[2 * i + 1] = big ? low : high;
+        if (big) {
+            velmora::uvc_stereo::detail::write_be16(buffer + 2 * i, ids[i]);
+        } else {
+            velmora::uvc_stereo::detail::write_le16(buffer + 2 * i, ids[i]);
+        }
     }
     return 0;
 }

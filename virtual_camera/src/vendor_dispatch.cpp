@@ -5,9 +5,13 @@
 #include <new>
 #include <thread>
 
-#include "byte_order.hpp"
+#include "core/byte_order.hpp"
 
 namespace sonix_virtual {
+
+using velmora::uvc_stereo::detail::read_le16;
+using velmora::uvc_stereo::detail::write_le16;
+
 namespace {
 
 struct Outcome {
@@ -94,8 +98,8 @@ bool dispatch_call(const CallSpec& call, const CallBody& body) {
     }
 }
 
-std::uint16_t record_handle(const SonixLib::scDevice_t& record) { return get_le16(record.library_head); }
+std::uint16_t record_handle(const SonixLib::scDevice_t& record) { return read_le16(record.library_head); }
 
-void set_record_handle(SonixLib::scDevice_t& record, std::uint16_t handle) { put_le16(record.library_head, handle); }
+void set_record_handle(SonixLib::scDevice_t& record, std::uint16_t handle) { write_le16(record.library_head, handle); }
 
 }  // namespace sonix_virtual

@@ -78,13 +78,22 @@ struct VELMORA_UVC_STEREO_API FlashConfig {
     ///@}
 };
 
+/// Bits of OpenDeviceOptions::required_capabilities (the same numbers as the
+/// C interface's VELMORA_UVC_STEREO_REQUIRE_*).
+struct RequiredCapabilities {
+    static constexpr std::uint32_t None = 0;       ///< check nothing
+    static constexpr std::uint32_t Flash = 1;      ///< the flash answers a one-byte read
+    static constexpr std::uint32_t Imu = 2;        ///< the IMU, checked when Device::open_imu opens it
+    static constexpr std::uint32_t FlashJson = 4;  ///< the flash holds a record whose payload is valid JSON
+};
+
 /// What open_device must verify before it succeeds.
 struct OpenDeviceOptions {
-    /// Bits: 1 the flash answers a one-byte read; 4 the flash holds a record
-    /// whose payload is valid JSON (read instead of the one-byte read); 2 the
-    /// IMU, accepted but checked only when Device::open_imu opens it; 0
-    /// checks nothing. Other bits are refused.
-    std::uint32_t required_capabilities = 1;
+    /// Bits (RequiredCapabilities): 1 the flash answers a one-byte read; 4
+    /// the flash holds a record whose payload is valid JSON (read instead of
+    /// the one-byte read); 2 the IMU, accepted but checked only when
+    /// Device::open_imu opens it; 0 checks nothing. Other bits are refused.
+    std::uint32_t required_capabilities = RequiredCapabilities::Flash;
 };
 
 /// The flash section of a capability report.
@@ -121,11 +130,18 @@ struct VELMORA_UVC_STEREO_API ReportedImuInfo {
     ///@}
 };
 
+/// Bits of CapabilityReport::capability_bits that bring a section of their
+/// own (1, 8 and 16 are accepted too and bring none).
+struct CapabilityBits {
+    static constexpr std::uint64_t Flash = 2;  ///< the flash section is present
+    static constexpr std::uint64_t Imu = 4;    ///< the IMU section is present
+};
+
 /// A validated 64-byte capability report.
 struct VELMORA_UVC_STEREO_API CapabilityReport {
     std::uint8_t major_version = 0;          ///< report format, major version
     std::uint8_t minor_version = 0;          ///< report format, minor version
-    std::uint64_t capability_bits = 0;       ///< 2: flash section present, 4: IMU section present; 1, 8, 16 carry no section
+    std::uint64_t capability_bits = 0;       ///< CapabilityBits: 2 flash section, 4 IMU section; 1, 8, 16 carry none
     std::optional<ReportedFlashInfo> flash;  ///< the flash section, when declared
     std::optional<ReportedImuInfo> imu;      ///< the IMU section, when declared
 
@@ -140,11 +156,19 @@ struct VELMORA_UVC_STEREO_API CapabilityReport {
     ///@}
 };
 
+/// Values of DeviceCapabilityInfo::state (the same numbers as the C
+/// interface's VELMORA_UVC_STEREO_CAPABILITY_*).
+struct CapabilityInfoState {
+    static constexpr std::uint8_t Unknown = 0;   ///< nothing known (a closed Device)
+    static constexpr std::uint8_t Reported = 1;  ///< a valid capability report was read
+    static constexpr std::uint8_t Legacy = 2;    ///< no capability reporting, legacy defaults in use
+};
+
 /// What an open Device knows about the camera's capability report.
 struct VELMORA_UVC_STEREO_API DeviceCapabilityInfo {
-    /// 0: nothing known; 1: a valid report was read; 2: no capability
-    /// reporting, legacy defaults in use.
-    std::uint8_t state = 0;
+    /// CapabilityInfoState: 0 nothing known; 1 a valid report was read; 2 no
+    /// capability reporting, legacy defaults in use.
+    std::uint8_t state = CapabilityInfoState::Unknown;
     std::optional<CapabilityReport> report;  ///< the report, in state 1 only
     /// in state 2 only: "Capability reporting is not supported on this device"
     std::string message;

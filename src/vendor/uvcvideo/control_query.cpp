@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "core/byte_order.hpp"
 #include "sonix_camera.h"
 
 namespace sonix_uvcvideo {
@@ -30,7 +31,7 @@ ControlLength query_control_length(int fd, std::uint8_t unit, std::uint8_t selec
     std::uint8_t answer[2] = {};
     ControlLength length;
     length.error = query_control(fd, unit, selector, UVC_GET_LEN, answer, sizeof(answer));
-    if (length.error == 0) length.bytes = static_cast<std::uint16_t>(answer[0] | (answer[1] << 8));
+    if (length.error == 0) length.bytes = velmora::uvc_stereo::detail::read_le16(answer);
     return length;
 }
 

@@ -2,6 +2,7 @@
 // extension unit's selection by GUID, and its reads.
 #include <cstring>
 
+#include "core/byte_order.hpp"
 #include "extension_unit_search.hpp"
 #include "library_state.hpp"
 #include "record_text.hpp"
@@ -19,8 +20,6 @@ constexpr std::uint8_t kProductSelector = 2;
 constexpr std::uint8_t kTextSelector = 3;
 constexpr std::uint8_t kSerialSelector = 4;
 constexpr std::uint32_t kIdByteCount = 4;
-constexpr int kByteShift = 8;
-constexpr std::uint8_t kByteMask = 0xFF;
 // A USB device's descriptors are at most a few kilobytes; the limit only
 // guards against a runaway file.
 constexpr std::size_t kDescriptorsLimit = 1 << 20;
@@ -29,10 +28,8 @@ constexpr std::int32_t kControlFailure = SonixLib::ecGetKsControlFail;
 // Vendor id then product id, each high byte first.
 std::int32_t write_ids(const UsbCamera& camera, std::uint8_t* buffer, std::uint32_t length) {
     if (length < kIdByteCount) return kControlFailure;
-    buffer[0] = static_cast<std::uint8_t>(camera.vid >> kByteShift);
-    buffer[1] = static_cast<std::uint8_t>(camera.vid & kByteMask);
-    buffer[2] = static_cast<std::uint8_t>(camera.pid >> kByteShift);
-    buffer[3] = static_cast<std::uint8_t>(camera.pid & kByteMask);
+    velmora::uvc_stereo::detail::write_be16(buffer, camera.vid);
+    velmora::uvc_stereo::detail::write_be16(buffer + 2, camera.pid);
     return 0;
 }
 

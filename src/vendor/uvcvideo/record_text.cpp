@@ -1,8 +1,11 @@
-// UTF-8 and UTF-16 conversions for the record's texts.
+// The record's texts: UTF-8 into its UTF-16 fields, and back with the
+// SDK's own UTF-16 decoding (a lone surrogate becomes U+FFFD).
 #include "record_text.hpp"
 
 #include <algorithm>
 #include <cstring>
+
+#include "platform/utf16.hpp"
 
 namespace sonix_uvcvideo {
 namespace {
@@ -63,24 +66,6 @@ void write_utf16(SonixLib::scWideChar (&out)[N], const std::string& text) {
     out[used] = 0;
 }
 
-void append_utf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 }  // namespace
 
 void fill_record(SonixLib::scDevice_t& record, const std::string& name, const std::string& device_path) {
@@ -91,17 +76,7 @@ void fill_record(SonixLib::scDevice_t& record, const std::string& name, const st
 
 std::string record_device_path(const SonixLib::scDevice_t& record) {
     constexpr std::size_t kUnits = sizeof(record.device_path) / sizeof(record.device_path[0]);
-    std::string text;
-    for (std::size_t i = 0; i < kUnits && record.device_path[i] != 0; ++i) {
-        const char32_t unit = record.device_path[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < kUnits && record.device_path[i + 1] >= 0xDC00 &&
-            record.device_path[i + 1] <= 0xDFFF) {
-            append_utf8(text, 0x10000 + ((unit - 0xD800) << 10) + (record.device_path[++i] - 0xDC00));
-        } else {
-            append_utf8(text, unit >= 0xD800 && unit <= 0xDFFF ? kReplacement : unit);
-        }
-    }
-    return text;
+    return velmora::uvc_stereo::platform::utf16_to_utf8(record.device_path, kUnits);
 }
 
 void copy_descriptor_text(const std::string& text, std::uint8_t* buffer, std::size_t length) {

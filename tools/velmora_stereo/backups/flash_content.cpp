@@ -6,6 +6,7 @@
 #include <velmora/uvc_stereo/flash_record.hpp>
 
 #include "camera/scenario_writer.hpp"
+#include "core/byte_order.hpp"
 #include "camera/stored_record.hpp"
 
 namespace velmora::stereo_tool {
@@ -15,7 +16,6 @@ namespace uvc = velmora::uvc_stereo;
 
 constexpr std::uint8_t kErased = 0xFF;
 constexpr std::size_t kCrcOffset = 12;
-constexpr unsigned kBitsPerByte = 8;
 
 struct KindName {
     ContentKind kind;
@@ -27,9 +27,7 @@ constexpr KindName kKindNames[] = {{ContentKind::Blank, "blank"},
                                    {ContentKind::UnknownContent, "unknown content"}};
 
 std::uint32_t stored_crc(const std::vector<std::uint8_t>& bytes) {
-    std::uint32_t value = 0;
-    for (std::size_t i = 4; i-- > 0;) value = (value << kBitsPerByte) | bytes[kCrcOffset + i];
-    return value;
+    return uvc::detail::read_le32(bytes.data() + kCrcOffset);
 }
 
 // A header whose magic was overwritten still reads as a record when the rest

@@ -12,10 +12,10 @@ namespace {
 
 namespace uvc = velmora::uvc_stereo;
 
-constexpr std::uint8_t kStateReportRead = 1;
-constexpr std::uint8_t kStateLegacy = 2;
-constexpr std::uint64_t kFlashBit = 2;
-constexpr std::uint64_t kImuBit = 4;
+constexpr std::uint8_t kStateReportRead = uvc::CapabilityInfoState::Reported;
+constexpr std::uint8_t kStateLegacy = uvc::CapabilityInfoState::Legacy;
+constexpr std::uint64_t kFlashBit = uvc::CapabilityBits::Flash;
+constexpr std::uint64_t kImuBit = uvc::CapabilityBits::Imu;
 // What the SDK uses for a camera without capability reporting.
 constexpr std::uint32_t kLegacyFlashAddress = 0x51000;
 constexpr std::uint32_t kLegacyFlashSize = 0x1000;

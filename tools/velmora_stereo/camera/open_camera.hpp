@@ -14,8 +14,8 @@
 namespace velmora::stereo_tool {
 
 // Bits of OpenDeviceOptions::required_capabilities.
-constexpr std::uint32_t kRequireNothing = 0;
-constexpr std::uint32_t kRequireFlash = 1;
+constexpr std::uint32_t kRequireNothing = uvc_stereo::RequiredCapabilities::None;
+constexpr std::uint32_t kRequireFlash = uvc_stereo::RequiredCapabilities::Flash;
 
 struct OpenedCamera {
     std::optional<uvc_stereo::Device> device;

@@ -7,6 +7,7 @@
 
 #include "camera/camera_summary.hpp"
 #include "camera/device_selection.hpp"
+#include "core/byte_order.hpp"
 
 namespace velmora::stereo_tool {
 namespace {
@@ -18,13 +19,6 @@ constexpr std::size_t kVersionOffset = 4;
 constexpr std::size_t kHeaderSizeOffset = 6;
 constexpr std::size_t kPayloadLengthOffset = 8;
 constexpr std::uint8_t kErased = 0xFF;
-constexpr unsigned kBitsPerByte = 8;
-
-std::uint32_t little_endian(const std::vector<std::uint8_t>& bytes, std::size_t offset, std::size_t width) {
-    std::uint32_t value = 0;
-    for (std::size_t i = width; i-- > 0;) value = (value << kBitsPerByte) | bytes[offset + i];
-    return value;
-}
 
 }  // namespace
 
@@ -34,10 +28,10 @@ bool StoredRecord::blank() const {
 
 bool decode_record_header(const std::vector<std::uint8_t>& bytes, RecordHeader& header) {
     if (bytes.size() < kHeaderSize) return false;
-    header.magic = little_endian(bytes, 0, 4);
-    header.version = static_cast<std::uint16_t>(little_endian(bytes, kVersionOffset, 2));
-    header.header_size = static_cast<std::uint16_t>(little_endian(bytes, kHeaderSizeOffset, 2));
-    header.payload_length = little_endian(bytes, kPayloadLengthOffset, 4);
+    header.magic = uvc::detail::read_le32(bytes.data());
+    header.version = uvc::detail::read_le16(bytes.data() + kVersionOffset);
+    header.header_size = uvc::detail::read_le16(bytes.data() + kHeaderSizeOffset);
+    header.payload_length = uvc::detail::read_le32(bytes.data() + kPayloadLengthOffset);
     return true;
 }
 

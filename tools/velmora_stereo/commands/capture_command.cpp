@@ -14,6 +14,7 @@
 #include "camera/open_camera.hpp"
 #include "camera/scenario_writer.hpp"
 #include "camera/stored_record.hpp"
+#include "core/byte_order.hpp"
 #include "output/text_table.hpp"
 #include "output/utc_time.hpp"
 
@@ -30,8 +31,8 @@ constexpr std::uint8_t kCapabilityLength = 64;
 constexpr std::uint8_t kDescriptorProduct = 2;
 constexpr std::uint8_t kDescriptorText = 3;
 constexpr std::uint8_t kDescriptorSerial = 4;
-constexpr std::uint64_t kFlashBit = 2;
-constexpr std::uint64_t kImuBit = 4;
+constexpr std::uint64_t kFlashBit = uvc::CapabilityBits::Flash;
+constexpr std::uint64_t kImuBit = uvc::CapabilityBits::Imu;
 constexpr std::uint32_t kSectorSize = 4096;
 constexpr std::uint32_t kVirtualFlashSize = 0x100000;
 constexpr std::uint64_t kLargestVirtualFlash = 64ull * 1024 * 1024;
@@ -43,7 +44,6 @@ constexpr std::size_t kImuSectionEnd = 43;
 // Erased stretches shorter than this stay inside a block of the user space.
 constexpr std::size_t kBlockGap = 32;
 constexpr std::uint8_t kErased = 0xFF;
-constexpr unsigned kBitsPerByte = 8;
 
 struct CapturePlan {
     std::string out;
@@ -76,8 +76,7 @@ std::string id_byte_order(const std::optional<std::array<std::uint8_t, 4>>& byte
                           std::uint16_t pid, std::vector<std::string>& notes) {
     if (!bytes) return "fail";
     const auto word = [&](std::size_t at, bool big) {
-        return static_cast<std::uint16_t>(big ? ((*bytes)[at] << kBitsPerByte) | (*bytes)[at + 1]
-                                              : ((*bytes)[at + 1] << kBitsPerByte) | (*bytes)[at]);
+        return big ? uvc::detail::read_be16(bytes->data() + at) : uvc::detail::read_le16(bytes->data() + at);
     };
     if (word(0, true) == vid && word(2, true) == pid) return "big";
     if (word(0, false) == vid && word(2, false) == pid) return "little";

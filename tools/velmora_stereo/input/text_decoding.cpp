@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "core/byte_order.hpp"
+
 namespace velmora::stereo_tool {
 namespace {
 
@@ -17,7 +19,6 @@ constexpr char32_t kSurrogateEnd = 0xE000;
 constexpr char32_t kSupplementaryFirst = 0x10000;
 constexpr char32_t kLastCodePoint = 0x10FFFF;
 constexpr unsigned kSurrogateBits = 10;
-constexpr unsigned kBitsPerByte = 8;
 constexpr std::size_t kByteTextSize = 8;
 
 bool starts_with(const std::string& bytes, std::string_view mark) { return bytes.compare(0, mark.size(), mark) == 0; }
@@ -100,9 +101,8 @@ DecodedText from_utf16(const std::string& bytes, bool big_endian) {
     const char* order = big_endian ? "big-endian" : "little-endian";
     const std::size_t start = kUtf16LittleMark.size();
     const auto unit_at = [&](std::size_t at) {
-        const auto first = static_cast<unsigned char>(bytes[at]);
-        const auto second = static_cast<unsigned char>(bytes[at + 1]);
-        return static_cast<char32_t>(big_endian ? (first << kBitsPerByte) | second : (second << kBitsPerByte) | first);
+        const auto* unit = reinterpret_cast<const std::uint8_t*>(bytes.data() + at);
+        return static_cast<char32_t>(big_endian ? uvc_stereo::detail::read_be16(unit) : uvc_stereo::detail::read_le16(unit));
     };
     if ((bytes.size() - start) % 2 != 0) {
         decoded.error = std::string("the file is UTF-16 (") + order + ") but ends in the middle of a character";
