@@ -53,23 +53,25 @@ function(velmora_layer_of_file file out)
     set(${out} ${found} PARENT_SCOPE)
 endfunction()
 
-# Registers SDK sources (paths relative to the calling folder) with their layers.
-function(velmora_core_sources)
+# Appends sources (paths relative to the calling folder) to the list <kind>
+# of their layers.
+function(velmora_register_layer_sources kind)
     foreach(source IN LISTS ARGN)
         get_filename_component(absolute "${source}" ABSOLUTE)
         velmora_layer_of_file(${absolute} layer)
-        set_property(GLOBAL APPEND PROPERTY VELMORA_LAYER_${layer}_SOURCES "${absolute}")
+        set_property(GLOBAL APPEND PROPERTY VELMORA_LAYER_${layer}_${kind} "${absolute}")
     endforeach()
+endfunction()
+
+# Registers SDK sources with their layers.
+function(velmora_core_sources)
+    velmora_register_layer_sources(SOURCES ${ARGN})
 endfunction()
 
 # Registers SDK sources that hold test-control points (compiled without them
 # into everything that ships, with them into the test build of the core).
 function(velmora_core_test_points)
-    foreach(source IN LISTS ARGN)
-        get_filename_component(absolute "${source}" ABSOLUTE)
-        velmora_layer_of_file(${absolute} layer)
-        set_property(GLOBAL APPEND PROPERTY VELMORA_LAYER_${layer}_POINT_SOURCES "${absolute}")
-    endforeach()
+    velmora_register_layer_sources(POINT_SOURCES ${ARGN})
 endfunction()
 
 # Sources compiled only into the shared libraries (never into tests), such as
