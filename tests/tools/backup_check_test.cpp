@@ -15,10 +15,8 @@ namespace fs = std::filesystem;
 using test_support::contains;
 using test_support::run;
 
-class BackupChecks : public ::testing::Test {
+class BackupChecks : public test_support::DefaultCamerasTest {
 protected:
-    void SetUp() override { vcam_load_default_scenario(); }
-    void TearDown() override { vcam_load_default_scenario(); }
 
     // A backup of camera index's document, taken by write-json; returns its record file.
     fs::path take_backup(const std::string& index, const std::string& document) {

@@ -41,10 +41,8 @@ nlohmann::json sidecar_of(const fs::path& record_file) {
     return nlohmann::json::parse(test_support::read_file(sidecar.replace_extension(".json")));
 }
 
-class BackupCycle : public ::testing::Test {
+class BackupCycle : public test_support::DefaultCamerasTest {
 protected:
-    void SetUp() override { vcam_load_default_scenario(); }
-    void TearDown() override { vcam_load_default_scenario(); }
 
     // write-json of kDocument into the test's backup folder.
     test_support::ToolRun write(const std::vector<std::string>& extra = {}) {

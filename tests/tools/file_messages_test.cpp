@@ -14,10 +14,8 @@ using test_support::contains;
 using test_support::run;
 using test_support::TempFolder;
 
-class FileMessages : public ::testing::Test {
+class FileMessages : public test_support::DefaultCamerasTest {
 protected:
-    void SetUp() override { vcam_load_default_scenario(); }
-    void TearDown() override { vcam_load_default_scenario(); }
     TempFolder folder_;
 };
 

@@ -48,10 +48,8 @@ TEST(DeviceCounterGaps, CountStepsAcrossTheTwentyBitWrap) {
     EXPECT_TRUE(device_counter_gaps({samples[0]}).empty());
 }
 
-class ImuCommand : public ::testing::Test {
+class ImuCommand : public test_support::DefaultCamerasTest {
 protected:
-    void SetUp() override { vcam_load_default_scenario(); }
-    void TearDown() override { vcam_load_default_scenario(); }
     test_support::TempFolder folder_;
 };
 

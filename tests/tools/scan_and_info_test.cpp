@@ -18,11 +18,7 @@ namespace {
 using test_support::contains;
 using test_support::run;
 
-class ScanAndInfo : public ::testing::Test {
-protected:
-    void SetUp() override { vcam_load_default_scenario(); }
-    void TearDown() override { vcam_load_default_scenario(); }
-};
+class ScanAndInfo : public test_support::DefaultCamerasTest {};
 
 std::string two_cameras_with_serial(const std::string& serial) {
     std::string devices;

@@ -1,5 +1,9 @@
-// Runs the tool in the test's own process and captures what it prints.
+// Runs the tool in the test's own process and captures what it prints; the
+// fixture of the tests that run it against the built-in cameras.
 #pragma once
+
+#include <gtest/gtest.h>
+#include <sonix_virtual/vcam_control.h>
 
 #include <sstream>
 #include <string>
@@ -29,5 +33,12 @@ inline ToolRun run(const std::vector<std::string>& args, const std::string& inpu
 }
 
 inline bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// Each test starts and ends with the virtual camera's default scenario.
+class DefaultCamerasTest : public ::testing::Test {
+protected:
+    void SetUp() override { vcam_load_default_scenario(); }
+    void TearDown() override { vcam_load_default_scenario(); }
+};
 
 }  // namespace velmora::stereo_tool::test_support

@@ -15,8 +15,6 @@ namespace {
 namespace fs = std::filesystem;
 namespace uvc = velmora::uvc_stereo;
 
-constexpr const char* kRecordExtension = ".rec";
-constexpr const char* kSidecarExtension = ".json";
 
 bool read_bytes(const fs::path& file, std::vector<std::uint8_t>& bytes, std::string& error) {
     std::istringstream no_input;

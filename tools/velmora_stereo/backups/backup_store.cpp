@@ -31,8 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
-constexpr const char* kRecordExtension = ".rec";
-constexpr const char* kSidecarExtension = ".json";
 constexpr int kSidecarFormat = 2;
 constexpr std::uint32_t kFnvOffset = 2166136261u;
 constexpr std::uint32_t kFnvPrime = 16777619u;

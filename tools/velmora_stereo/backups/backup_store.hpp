@@ -26,6 +26,10 @@ FolderChoice default_backup_folder();
 // The rule used outside Windows, with the environment given as a lookup.
 FolderChoice xdg_backup_folder(const std::function<const char*(const char*)>& environment);
 
+// A backup is two files of one name: the saved bytes and the sidecar.
+inline constexpr const char* kRecordExtension = ".rec";
+inline constexpr const char* kSidecarExtension = ".json";
+
 // The camera a backup was taken from.
 struct BackupIdentity {
     std::uint16_t vid = 0;
